@@ -1,0 +1,30 @@
+# Two commands for a newcomer: `make run` and `make test`.
+BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+RUN_PACKAGES := fonts-dejavu-core fonts-liberation
+TEST_PACKAGES := xvfb xauth
+
+.PHONY: run test bench build packages-build packages-run packages-test
+
+packages-build:
+	@scripts/ensure-packages $(BUILD_PACKAGES)
+
+packages-run: packages-build
+	@scripts/ensure-packages $(RUN_PACKAGES)
+
+packages-test: packages-run
+	@scripts/ensure-packages $(TEST_PACKAGES)
+
+build: packages-run
+	cmake --preset release
+	cmake --build --preset release
+
+run: build
+	build/release/tallivor
+
+test: packages-test
+	cmake --preset dev
+	cmake --build --preset dev
+	ctest --preset dev
+
+bench: build
+	build/release/bench/counting_bench

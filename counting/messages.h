@@ -1,0 +1,8 @@
+#pragma once
+
+// The texts of the messages that source reading leads to.
+inline constexpr const char* kMissingSourceMessage =
+    "Please select an input file before attempting to calculate frequencies.";
+inline constexpr const char* kSourceLimitMessage =
+    "Input file size exceeds this programs maximum of 2100000000 chars.  "
+    "Counting stopped at this point, but results will be valid up to this point.";

@@ -1,0 +1,106 @@
+#include "source_file.h"
+
+#include "block_pipeline.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+bool isHiddenName(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.empty() || name.front() == '.';
+}
+
+ReadOutcome failure(int error, std::int64_t bytesRead)
+{
+    return {ReadStatus::ReadFailed, std::strerror(error), bytesRead};
+}
+
+// Opens without blocking, then makes sure that what was opened is still a
+// regular file: the path may have been replaced since the existence test, and
+// a FIFO must never be read.
+int openRegularFile(const std::string& path, int& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return fd;
+}
+
+} // namespace
+
+int ReadOptions::defaultWorkers()
+{
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
+
+bool sourceExists(const std::string& path)
+{
+    if (path.empty() || path.back() == '/' || isHiddenName(path))
+        return false;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
+                           const ReadOptions& options)
+{
+    if (!sourceExists(path))
+        return {};
+    int error = 0;
+    const int fd = openRegularFile(path, error);
+    if (fd < 0)
+        return failure(error, 0);
+
+    const auto readBlock = options.readBlock ? options.readBlock
+                                             : decltype(options.readBlock)(::read);
+    BlockPipeline pipeline(options.workers, options.blockSize);
+    const std::int64_t limit = kSourceLimit - std::int64_t{state.totalChars};
+    std::int64_t total = 0;
+    error = 0;
+    while (total < limit) {
+        unsigned char* buffer = pipeline.acquire();
+        const auto wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(pipeline.blockSize(), limit - total));
+        const ssize_t got = readBlock(fd, buffer, wanted);
+        if (got < 0 && errno == EINTR) {
+            pipeline.submit(buffer, 0);
+            continue;
+        }
+        if (got < 0)
+            error = errno;
+        pipeline.submit(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
+        if (got <= 0)
+            break;
+        total += got;
+    }
+    const ByteCounts counts = pipeline.finish();
+    ::close(fd);
+
+    if (error != 0) {
+        clearCounts(state);
+        return failure(error, total);
+    }
+    for (int v = 0; v < 256; ++v)
+        state.charCounts[v] += static_cast<std::int32_t>(counts[v]);
+    state.totalChars += static_cast<std::int32_t>(total);
+    return {total >= limit ? ReadStatus::LimitReached : ReadStatus::Counted, {}, total};
+}

@@ -1,0 +1,245 @@
+#include "source_file.h"
+
+#include "count_kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SourceFileTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "tallivor-source-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string write(const std::string& name, const std::string& bytes)
+    {
+        const fs::path path = dir / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+
+    // A file of `size` zero bytes that takes no disk space, with `last` as
+    // its final byte when given.
+    std::string sparse(const std::string& name, off_t size, int last = -1)
+    {
+        const std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary).close();
+        EXPECT_EQ(::truncate(path.c_str(), size), 0);
+        if (last >= 0) {
+            std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+            file.seekp(size - 1);
+            file.put(static_cast<char>(last));
+        }
+        return path;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(SourceFileTest, ExistenceTestAcceptsOnlyVisibleRegularFiles)
+{
+    const std::string file = write("plain.txt", "x");
+    write(".hidden", "x");
+    write("with blanks é.txt", "x");
+    write("*.bin", "x");
+    write("a.dat", "x");
+    fs::create_directory(dir / "folder");
+    fs::create_symlink(file, dir / "link-to-file");
+    fs::create_symlink(dir / "folder", dir / "link-to-folder");
+    fs::create_symlink(dir / "nowhere", dir / "dangling");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+
+    const std::pair<std::string, bool> cases[] = {
+        {file, true},
+        {(dir / "with blanks é.txt").string(), true},
+        {(dir / "link-to-file").string(), true},
+        {(dir / "*.bin").string(), true}, // a literal name, not a pattern
+        {(dir / "*.dat").string(), false},
+        {(dir / ".hidden").string(), false},
+        {(dir / "folder").string(), false},
+        {(dir / "folder").string() + "/", false},
+        {file + "/", false},
+        {(dir / "link-to-folder").string(), false},
+        {(dir / "dangling").string(), false},
+        {(dir / "fifo").string(), false},
+        {"/dev/null", false},
+        {"Select a source file...", false},
+        {"", false},
+    };
+    for (const auto& [path, present] : cases)
+        EXPECT_EQ(sourceExists(path), present) << path;
+}
+
+TEST_F(SourceFileTest, MissingSourceLeavesCountsAloneAndNeverOpensAFifo)
+{
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    FrequencyState state;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(readSourceFile((dir / "fifo").string(), state).status, ReadStatus::Missing);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(readSourceFile("Select a source file...", state).status, ReadStatus::Missing);
+    EXPECT_EQ(state.totalChars, 0);
+}
+
+TEST_F(SourceFileTest, CountsEachByteOnce)
+{
+    FrequencyState state;
+    const ReadOutcome outcome = readSourceFile(write("aa", "AA\n"), state);
+    EXPECT_EQ(outcome.status, ReadStatus::Counted);
+    EXPECT_EQ(outcome.bytesRead, 3);
+    EXPECT_EQ(state.totalChars, 3);
+    EXPECT_EQ(state.charCounts[65], 2);
+    EXPECT_EQ(state.charCounts[10], 1);
+
+    FrequencyState empty;
+    EXPECT_EQ(readSourceFile(write("empty", ""), empty).status, ReadStatus::Counted);
+    EXPECT_EQ(empty.totalChars, 0);
+}
+
+TEST_F(SourceFileTest, MatchesTheReferenceLoopForAwkwardSizesAndWorkerCounts)
+{
+    std::mt19937 generator(11);
+    for (const std::size_t size : {std::size_t{1}, std::size_t{4095}, std::size_t{4096},
+                                   std::size_t{4097}, std::size_t{5 * 4096 + 13}}) {
+        std::string bytes(size, '\0');
+        for (auto& b : bytes)
+            b = static_cast<char>(generator());
+        const std::string path = write("random", bytes);
+        ByteCounts expected{};
+        countBytesReference(reinterpret_cast<const unsigned char*>(bytes.data()), size, expected);
+        for (const int workers : {0, 1, 3}) {
+            FrequencyState state;
+            ReadOptions options;
+            options.workers = workers;
+            options.blockSize = 4096;
+            ASSERT_EQ(readSourceFile(path, state, options).status, ReadStatus::Counted);
+            EXPECT_EQ(state.totalChars, static_cast<std::int32_t>(size));
+            for (int v = 0; v < 256; ++v)
+                ASSERT_EQ(static_cast<std::uint32_t>(state.charCounts[v]), expected[v])
+                    << "size " << size << " workers " << workers << " value " << v;
+        }
+    }
+}
+
+TEST_F(SourceFileTest, CountsFilesWhoseReportedSizeIsWrong)
+{
+    FrequencyState state;
+    EXPECT_EQ(readSourceFile("/proc/self/status", state).status, ReadStatus::Counted);
+    EXPECT_GT(state.totalChars, 0);
+}
+
+TEST_F(SourceFileTest, StopsAfterExactlyTheLimit)
+{
+    struct Case {
+        off_t size;
+        ReadStatus status;
+    };
+    const Case cases[] = {
+        {kSourceLimit - 1, ReadStatus::Counted},
+        {kSourceLimit, ReadStatus::LimitReached},
+        {off_t{kSourceLimit} + 1, ReadStatus::LimitReached},
+    };
+    for (const auto& [size, status] : cases) {
+        // The byte after the limit is an 'A', so counting it would show.
+        const std::string path = sparse("big", size, 'A');
+        FrequencyState state;
+        const ReadOutcome outcome = readSourceFile(path, state);
+        EXPECT_EQ(outcome.status, status) << size;
+        const std::int64_t counted = std::min<std::int64_t>(size, kSourceLimit);
+        EXPECT_EQ(state.totalChars, counted) << size;
+        EXPECT_EQ(state.charCounts[65], size <= kSourceLimit ? 1 : 0) << size;
+        EXPECT_EQ(state.charCounts[0] + state.charCounts[65], counted) << size;
+        fs::remove(path);
+    }
+}
+
+TEST_F(SourceFileTest, ReadErrorZeroesTheCountsAndGivesTheReason)
+{
+    const std::string path = write("data", std::string(10'000, 'z'));
+    int calls = 0;
+    ReadOptions options;
+    options.blockSize = 4096;
+    options.readBlock = [&calls](int fd, void* buffer, std::size_t size) -> ssize_t {
+        if (++calls == 3) {
+            errno = EIO;
+            return -1;
+        }
+        return ::read(fd, buffer, size);
+    };
+    FrequencyState state;
+    const ReadOutcome outcome = readSourceFile(path, state, options);
+    EXPECT_EQ(outcome.status, ReadStatus::ReadFailed);
+    EXPECT_EQ(outcome.reason, "Input/output error");
+    EXPECT_EQ(outcome.bytesRead, 8192);
+    EXPECT_EQ(state.totalChars, 0);
+    EXPECT_EQ(state.charCounts['z'], 0);
+}
+
+TEST_F(SourceFileTest, InterruptedReadsAreRetried)
+{
+    const std::string path = write("data", "abc");
+    bool interrupted = false;
+    ReadOptions options;
+    options.readBlock = [&interrupted](int fd, void* buffer, std::size_t size) -> ssize_t {
+        if (!interrupted) {
+            interrupted = true;
+            errno = EINTR;
+            return -1;
+        }
+        return ::read(fd, buffer, size);
+    };
+    FrequencyState state;
+    EXPECT_EQ(readSourceFile(path, state, options).status, ReadStatus::Counted);
+    EXPECT_EQ(state.totalChars, 3);
+}
+
+// Root reads any file, so as root the check runs in a child that has given
+// its privileges up.
+TEST_F(SourceFileTest, UnreadableFileIsAFailureNotAMissingSource)
+{
+    const std::string path = write("locked", "secret");
+    ::chmod(dir.c_str(), 0755);
+    ::chmod(path.c_str(), 0);
+    const auto check = [&path] {
+        FrequencyState state;
+        const ReadOutcome outcome = readSourceFile(path, state);
+        return outcome.status == ReadStatus::ReadFailed && outcome.reason == "Permission denied" &&
+               state.totalChars == 0;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_TRUE(check());
+        return;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped ? (check() ? 0 : 1) : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "could not give up root";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+} // namespace
