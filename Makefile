@@ -1,6 +1,6 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-RUN_PACKAGES := fonts-dejavu-core fonts-liberation
+RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
 TEST_PACKAGES := xvfb xauth
 
 .PHONY: run test bench build packages-build packages-run packages-test

@@ -1,0 +1,91 @@
+// "Calculate Frequencies": read the source, work out the chosen subset and
+// fill the table, the bars and the totals.
+#include "frm_main.h"
+
+#include "message_box.h"
+#include "messages.h"
+#include "scope_exit.h"
+#include "source_file.h"
+#include "subset_statistics.h"
+#include "text_forms.h"
+#include "wait_without_input.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRadioButton>
+
+namespace {
+
+QString readFailureMessage(const QString& path, const std::string& reason)
+{
+    return QStringLiteral("The source file could not be read:  %1\n\n%2.")
+        .arg(path, QString::fromLocal8Bit(reason.c_str()));
+}
+
+} // namespace
+
+void frmMain::btnCalcFrequency_Click()
+{
+    resetObjects();
+    calculateFrequency();
+}
+
+void frmMain::readFile()
+{
+    const QString path = txtSourceFile->text();
+    const std::string nativePath = QFile::encodeName(path).toStdString();
+    ReadOutcome outcome;
+    runWithoutInput([&] { outcome = readSourceFile(nativePath, state); });
+
+    switch (outcome.status) {
+    case ReadStatus::Counted:
+        break;
+    case ReadStatus::Missing:
+        services_.messageBox.MsgBox(this, QString::fromLatin1(kMissingSourceMessage),
+                                    MessageBox::Buttons::Ok);
+        break;
+    case ReadStatus::LimitReached:
+        services_.messageBox.MsgBox(this, QString::fromLatin1(kSourceLimitMessage),
+                                    MessageBox::Buttons::Ok);
+        break;
+    case ReadStatus::ReadFailed:
+        services_.messageBox.MsgBox(this, readFailureMessage(path, outcome.reason),
+                                    MessageBox::Buttons::Ok);
+        break;
+    }
+}
+
+void frmMain::calculateFrequency()
+{
+    calculating_ = true;
+    setMousePointer(Hourglass);
+    const ScopeExit restore([this] {
+        setMousePointer(Arrow);
+        calculating_ = false;
+    });
+
+    readFile();
+
+    const Subset subset = subsetFromOptions(optSubset(0).isChecked(), optSubset(1).isChecked(),
+                                            optSubset(2).isChecked());
+    const SubsetStatistics stats = computeSubsetStatistics(state, subset);
+    const std::string decimalPoint = QLocale().decimalPoint().toStdString();
+    const auto frequency = [&decimalPoint](float value) {
+        return QString::fromStdString(frequencyText(value, decimalPoint));
+    };
+
+    for (std::int16_t i = 0; i <= 255; ++i) {
+        if (!isFilled(state, subset, i))
+            continue;
+        lblASCIICount(i).setCaption(QString::fromStdString(countText(state.charCounts[i])));
+        lblASCIIFreq(i).setCaption(frequency(state.charFreqs[i]));
+    }
+    if (stats.selectedChars > 0)
+        for (std::int16_t i = 0; i <= 255; ++i)
+            lnFreq(i).setY2(float(double(lnFreq(i).Y2()) - barRise(state, stats, i)));
+
+    lblTotalChars->setCaption(QString::fromStdString(countText(state.totalChars)));
+    lblSelectedChars->setCaption(QString::fromStdString(countText(stats.selectedChars)));
+    lblMaxFreq->setCaption(frequency(float(stats.maxFreq)));
+}

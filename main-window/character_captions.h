@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// The one character of code i in the Windows-1252 code page: ASCII below
+// 128, the code page's own characters from 128 to 159 (where it defines one)
+// and Latin-1 above. Codes without a character keep their code point.
+QString characterOfCode(int code);

@@ -1,0 +1,93 @@
+// The 256 rows of the frequency table and the 256 bars of the graph.
+#include "frm_main.h"
+
+#include "character_captions.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr std::uint32_t kLightBlock = 0xDDDDDD;
+constexpr std::uint32_t kDarkBlock = 0xCCCCCC;
+constexpr int kBlocks = 5;
+constexpr int kRowsPerBlock = 52;
+
+QString hexCaption(int code)
+{
+    return QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+void frmMain::createObjects()
+{
+    std::int16_t nextCode = 0;
+    const float rowTop = lblASCII(0).Top();
+    std::uint32_t blockColor = kDarkBlock;
+    const float blockPitch = lblASCIIChar(0).Width() + lblASCIIHex(0).Width() +
+                             lblASCIICount(0).Width() + lblASCIIFreq(0).Width() +
+                             lblASCII(0).Width();
+    // Halves go to the even neighbour, as the default rounding mode does.
+    state.barBaseY = static_cast<std::int16_t>(std::nearbyint(lnFreq(0).Y2()));
+
+    for (std::int16_t j = 0; j <= 255; ++j) {
+        if (j > 0)
+            lnFreq.Load(*this, j);
+        lnFreq(j).setVisible(true);
+    }
+
+    for (int block = 0; block < kBlocks; ++block) {
+        blockColor = blockColor == kDarkBlock ? kLightBlock : kDarkBlock;
+        for (int row = 0; row < kRowsPerBlock && nextCode <= 255; ++row) {
+            const std::int16_t i = nextCode;
+            if (i > 0)
+                for (auto* column : {&lblASCIIChar, &lblASCIIHex, &lblASCII, &lblASCIICount, &lblASCIIFreq})
+                    column->Load(*this, i);
+            const std::pair<ControlArray<Label>*, QString> columns[] = {
+                {&lblASCII, QString::number(i)},
+                {&lblASCIIChar, characterOfCode(i)},
+                {&lblASCIIHex, hexCaption(i)},
+                {&lblASCIICount, QString()},
+                {&lblASCIIFreq, QString()},
+            };
+            for (const auto& [column, caption] : columns) {
+                Label& label = (*column)(i);
+                if (row == 0)
+                    label.setTop(rowTop);
+                label.setLeft(label.Left() + float(block) * blockPitch);
+                label.setTop(label.Top() + float(row) * label.Height());
+                label.setCaption(caption);
+                label.setBackColor(blockColor);
+                label.setVisible(true);
+            }
+            ++nextCode;
+        }
+    }
+    describeBars();
+}
+
+void frmMain::resetObjects()
+{
+    state.totalChars = 0;
+    for (std::int16_t j = 0; j <= 255; ++j) {
+        const Line& first = lnFreq(0);
+        lnFreq(j).setX1(first.X1() + float(j * first.BorderWidth()));
+        lnFreq(j).setX2(first.X2() + float(j * first.BorderWidth()));
+        lnFreq(j).setY2(float(state.barBaseY));
+        lblASCIICount(j).setCaption(QString());
+        lblASCIIFreq(j).setCaption(QString());
+        state.charCounts[j] = 0;
+        state.charFreqs[j] = 0.0f;
+    }
+}
+
+// Names for screen readers: a cell says which code it belongs to.
+void frmMain::describeBars()
+{
+    for (std::int16_t i = 0; i <= 255; ++i) {
+        lnFreq(i).setName(QStringLiteral("Bar of code %1").arg(i));
+        lblASCII(i).setName(QStringLiteral("Code %1").arg(i));
+        lblASCIICount(i).setName(QStringLiteral("Count of code %1").arg(i));
+        lblASCIIFreq(i).setName(QStringLiteral("Frequency of code %1").arg(i));
+    }
+}

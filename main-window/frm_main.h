@@ -1,0 +1,96 @@
+#pragma once
+
+#include "common_dialog.h"
+#include "control_array.h"
+#include "form.h"
+#include "frequency_state.h"
+#include "label.h"
+#include "line.h"
+#include "window_services.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The main window: the bar graph and the 256-row frequency table on the
+// left, the commands and totals in the strip on the right, the two path boxes
+// at the bottom. It holds all counting state of the program.
+class frmMain : public Form {
+    Q_OBJECT
+public:
+    explicit frmMain(const WindowServices& services);
+    ~frmMain() override;
+
+    // The counting state of the last calculation.
+    FrequencyState state;
+
+    // Builds rows and bars 1 to 255 from the templates of index 0.
+    void createObjects();
+    // Zeroes the counts, empties the count and frequency cells and puts every
+    // bar at rest at its own place.
+    void resetObjects();
+    // Counts the source file named in txtSourceFile into the state.
+    void readFile();
+    // Reads the source, works out the chosen subset and fills the display.
+    void calculateFrequency();
+
+    // Controls, by the names the window gives them.
+    Label* lblToolbarBackground;
+    QLabel* pictureDish;
+    Label* lblTallivor;
+    QPushButton* btnCalcFrequency;
+    ControlArray<QRadioButton> optSubset;
+    Label* Label3;
+    Label* lblTotal;
+    Label* lblTotalChars;
+    Label* lblSelected;
+    Label* lblSelectedChars;
+    QPushButton* btnSaveFrequencies;
+    QPushButton* btnHelp;
+    Label* lblQuorvex;
+    Label* lblMaxFreq;
+    Label* Label2;
+    ControlArray<Label> lblGraphMenu;
+    ControlArray<Label> Label1;
+    ControlArray<Label> lblASCII;
+    ControlArray<Label> lblASCIIHex;
+    ControlArray<Label> lblASCIIChar;
+    ControlArray<Label> lblASCIICount;
+    ControlArray<Label> lblASCIIFreq;
+    ControlArray<Line> lnFreq;
+    Label* lblSourceFile;
+    QLineEdit* txtSourceFile;
+    QPushButton* btnSelectSource;
+    Label* lblDestinationFile;
+    QLineEdit* txtDestinationFile;
+    QPushButton* btnSelectDestination;
+    CommonDialog cdbSourceFile;
+    CommonDialog cdbDestinationFile;
+
+public slots:
+    void btnCalcFrequency_Click();
+    void btnSaveFrequencies_Click();
+    void btnSelectSource_Click();
+    void btnSelectDestination_Click();
+    void btnHelp_Click();
+    void lblQuorvex_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void classifyCharacters();
+    void designLayout();
+    void designStrip();
+    void designGraph();
+    void designTableTemplates();
+    void designPathBoxes();
+    void setFocusOrder();
+    void connectHandlers();
+    void describeBars();
+
+    WindowServices services_;
+    bool calculating_ = false;
+};

@@ -1,0 +1,234 @@
+// The main window as designed: every control at its place, in twips.
+#include "frm_main.h"
+
+#include "colors.h"
+#include "design.h"
+#include "fonts.h"
+#include "web_addresses.h"
+
+#include <QButtonGroup>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+constexpr std::uint32_t kStripGrey = 0xC0C0C0; // RGB 192, 192, 192
+constexpr std::uint32_t kLinkColor = 0xC000C0; // RGB 192, 0, 192
+
+QFont verdana(double points, bool bold = false, bool underline = false)
+{
+    return designFont(QStringLiteral("Verdana"), points, bold, underline);
+}
+
+QFont sansSerif(double points)
+{
+    return designFont(QStringLiteral("Microsoft Sans Serif"), points);
+}
+
+Label& transparent(Label& label)
+{
+    label.setOpaque(false);
+    return label;
+}
+
+QPushButton* commandButton(Form& form, int left, int top, int width, int height,
+                           const QString& caption, const QFont& font)
+{
+    auto* button = designWidget<QPushButton>(form, left, top, width, height, font, caption);
+    button->setText(caption);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QCursor pointingHand()
+{
+    const QPixmap hand = QIcon(QStringLiteral(":/pointing-hand.png")).pixmap(32, 32);
+    return hand.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(hand, 6, 0);
+}
+
+} // namespace
+
+void frmMain::designLayout()
+{
+    setWindowTitle(QStringLiteral("Tallivor"));
+    setWindowIcon(QIcon(QStringLiteral(":/envelope.png")));
+    setBackColor(bgrFromRgb(224, 224, 224));
+    designStrip();
+    designGraph();
+    designTableTemplates();
+    designPathBoxes();
+    setFocusOrder();
+}
+
+void frmMain::designStrip()
+{
+    lblToolbarBackground = &designLabel(*this, 10800, 0, 2175, 10215);
+    lblToolbarBackground->setBackColor(kStripGrey);
+    lblToolbarBackground->setName(QStringLiteral("Toolbar"));
+
+    pictureDish = designWidget<QLabel>(*this, 10800, 0, 2175, 1695, font(), QStringLiteral("Tallivor"));
+    pictureDish->setPixmap(QIcon(QStringLiteral(":/dish.png")).pixmap(150, 113));
+    pictureDish->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    pictureDish->setAutoFillBackground(true);
+    pictureDish->setBackgroundRole(QPalette::Base);
+    pictureDish->setFocusPolicy(Qt::TabFocus);
+
+    lblTallivor = &transparent(designLabel(*this, 10920, 1800, 1935, 1215, QStringLiteral("Tallivor")));
+    lblTallivor->setFont(verdana(15.75));
+
+    btnCalcFrequency = commandButton(*this, 10920, 3360, 1935, 1935,
+                                     QStringLiteral("Calculate Frequencies"), verdana(8.25));
+
+    const QString subsets[] = {QStringLiteral("All Characters"), QStringLiteral("A-Z"),
+                               QStringLiteral("Printable Only")};
+    auto* group = new QButtonGroup(this);
+    for (std::int16_t i = 0; i < 3; ++i) {
+        auto* option = designWidget<QRadioButton>(*this, 10920, 5640 + 240 * i, 1935, 255,
+                                                  verdana(8.25), subsets[i]);
+        option->setText(subsets[i]);
+        option->setAutoFillBackground(true);
+        option->setBackgroundRole(QPalette::Button);
+        group->addButton(option, i);
+        optSubset.add(i, *option);
+    }
+    optSubset(0).setChecked(true);
+
+    Label3 = &designLabel(*this, 10920, 6360, 1935, 255);
+    lblTotal = &designLabel(*this, 10920, 6600, 1215, 255, QStringLiteral("Total Chars:  "));
+    lblTotal->setFont(verdana(8.25));
+    lblTotalChars = &designLabel(*this, 12120, 6600, 735, 255, QStringLiteral("0"));
+    lblTotalChars->setFont(sansSerif(6.75));
+    lblSelected = &designLabel(*this, 10920, 6840, 1215, 255, QStringLiteral("Selected:  "));
+    lblSelected->setFont(verdana(8.25));
+    lblSelectedChars = &designLabel(*this, 12120, 6840, 735, 255, QStringLiteral("0"));
+    lblSelectedChars->setFont(sansSerif(6.75));
+
+    btnSaveFrequencies = commandButton(*this, 10920, 7320, 1935, 855,
+                                       QStringLiteral("Save Frequencies"), verdana(8.25));
+    btnHelp = commandButton(*this, 10920, 8400, 1935, 975, QStringLiteral("Help"), verdana(8.25, true));
+
+    lblQuorvex = &transparent(designLabel(*this, 10920, 9600, 2295, 375, QLatin1String(kMakerHost)));
+    lblQuorvex->setFont(verdana(9.75, true, true));
+    lblQuorvex->setForeColor(kLinkColor);
+    lblQuorvex->setMouseIcon(pointingHand());
+}
+
+void frmMain::designGraph()
+{
+    lblMaxFreq = &transparent(designLabel(*this, 120, 0, 495, 255));
+    lblMaxFreq->setFont(sansSerif(6.75));
+    lblMaxFreq->setAlignment(Label::Alignment::Center);
+    lblMaxFreq->setForeColor(systemColor(SystemColor::WindowText));
+    lblMaxFreq->setName(QStringLiteral("Largest frequency"));
+    Label2 = &transparent(designLabel(*this, 600, 120, 9615, 495));
+    Label2->setName(QStringLiteral("Frequency graph"));
+
+    // The bars come before the legend so that the legend's captions stay in
+    // front where the feet of the bars cross it.
+    Line& bar = add<Line>();
+    bar.setX1(scale().unitsFromTwipsX(720));
+    bar.setY1(scale().unitsFromTwipsY(720));
+    bar.setX2(scale().unitsFromTwipsX(720));
+    bar.setY2(scale().unitsFromTwipsY(600));
+    bar.setBorderWidth(3);
+    bar.setBorderColor(0xC00000);
+    lnFreq.add(0, bar);
+
+    struct Legend {
+        std::int16_t index;
+        int left, top, width;
+        const char* caption;
+        bool windowText, transparent;
+    };
+    const Legend legend[] = {
+        {1, 2040, 600, 495, "", false, false},     {2, 2520, 600, 375, "0-9", false, false},
+        {3, 2880, 600, 375, "", false, false},     {4, 3120, 600, 1095, "A-Z", false, false},
+        {0, 3960, 600, 375, "", false, false},     {6, 4320, 600, 1095, "a-z", true, false},
+        {9, 5160, 600, 495, "", false, false},
+        {8, 5520, 600, 4815, "Extended Character Set", false, false},
+        {10, 600, 840, 255, "0", true, true},      {11, 10080, 840, 255, "255", true, true},
+    };
+    Label& nonPrinting = designLabel(*this, 600, 600, 1575, 255, QStringLiteral("Non-Printing Chars"));
+    lblGraphMenu.add(0, nonPrinting);
+    for (const Legend& item : legend) {
+        Label& label = designLabel(*this, item.left, item.top, item.width, 255, QString::fromLatin1(item.caption));
+        Label1.add(item.index, label);
+        if (item.windowText)
+            label.setForeColor(systemColor(SystemColor::WindowText));
+        label.setOpaque(!item.transparent);
+    }
+    for (Label* label : {&nonPrinting, &Label1(1), &Label1(2), &Label1(3), &Label1(4), &Label1(0),
+                         &Label1(6), &Label1(9), &Label1(8), &Label1(10), &Label1(11)}) {
+        label->setFont(sansSerif(6.75));
+        label->setAlignment(Label::Alignment::Center);
+        if (label->Opaque())
+            label->setBackColor(kStripGrey);
+        label->setName(QStringLiteral("Legend"));
+    }
+}
+
+void frmMain::designTableTemplates()
+{
+    struct Column {
+        ControlArray<Label>* array;
+        int left, width;
+        const char* caption;
+        Label::Alignment alignment;
+    };
+    const Column columns[] = {
+        {&lblASCII, 0, 249, "0", Label::Alignment::Right},
+        {&lblASCIIHex, 249, 249, "FF", Label::Alignment::Center},
+        {&lblASCIIChar, 498, 224, "0", Label::Alignment::Center},
+        {&lblASCIICount, 704, 855, "2100000000", Label::Alignment::Right},
+        {&lblASCIIFreq, 1560, 495, "0.00000", Label::Alignment::Right},
+    };
+    for (const Column& column : columns) {
+        Label& label = designLabel(*this, column.left, 1229, column.width, 150,
+                                   QString::fromLatin1(column.caption));
+        label.setAlignment(column.alignment);
+        label.setBackColor(0xC0C0C0);
+        label.setForeColor(0x000000);
+        label.setFont(sansSerif(6.75));
+        column.array->add(0, label);
+    }
+}
+
+void frmMain::designPathBoxes()
+{
+    const auto pathBox = [this](int top, const QString& text, const QString& name) {
+        auto* box = designWidget<QLineEdit>(*this, 1080, top, 6615, 285, verdana(8.25), name);
+        box->setText(text);
+        box->setCursorPosition(0);
+        return box;
+    };
+    lblSourceFile = &transparent(designLabel(*this, 360, 9360, 615, 255, QStringLiteral("Source")));
+    lblSourceFile->setFont(verdana(8.25));
+    lblSourceFile->setAlignment(Label::Alignment::Right);
+    txtSourceFile = pathBox(9360, QStringLiteral("Select a source file..."), QStringLiteral("Source"));
+    btnSelectSource = commandButton(*this, 7680, 9360, 1215, 285, QStringLiteral("Select "), verdana(8.25));
+    btnSelectSource->setAccessibleName(QStringLiteral("Select source file"));
+
+    lblDestinationFile = &transparent(designLabel(*this, 0, 9720, 975, 255, QStringLiteral("Destination")));
+    lblDestinationFile->setFont(verdana(8.25));
+    lblDestinationFile->setAlignment(Label::Alignment::Right);
+    txtDestinationFile =
+        pathBox(9720, QStringLiteral("Select a destination file..."), QStringLiteral("Destination"));
+    btnSelectDestination =
+        commandButton(*this, 7680, 9720, 1215, 285, QStringLiteral("Select "), verdana(8.25));
+    btnSelectDestination->setAccessibleName(QStringLiteral("Select destination file"));
+}
+
+void frmMain::setFocusOrder()
+{
+    QWidget* const order[] = {btnCalcFrequency, btnSelectSource,    btnHelp,
+                              btnSaveFrequencies, pictureDish,      txtSourceFile,
+                              txtDestinationFile, btnSelectDestination, &optSubset(0),
+                              &optSubset(1),      &optSubset(2)};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    btnCalcFrequency->setFocus();
+}

@@ -1,0 +1,27 @@
+#include "address_opener.h"
+#include "common_dialog.h"
+#include "fonts.h"
+#include "frm_main.h"
+#include "message_box.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tallivor"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    // One look on every desktop, so the designed layout holds.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    installFontSubstitutions();
+
+    QtMessageBox messageBox;
+    QtOpenFilePrompt filePrompt;
+    DesktopAddressOpener addressOpener;
+    frmMain window({messageBox, filePrompt, addressOpener});
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "form.h"
+#include "label.h"
+
+#include <QFont>
+#include <QString>
+
+// Helpers for laying out a window as designed, in twips.
+
+// A new label at a rectangle designed in twips, converted to the form's units.
+Label& designLabel(Form& form, int left, int top, int width, int height,
+                   const QString& caption = {});
+
+// A child widget of the form at a rectangle designed in twips.
+template <class Widget>
+Widget* designWidget(Form& form, int left, int top, int width, int height, const QFont& font,
+                     const QString& accessibleName)
+{
+    auto* widget = new Widget(&form);
+    form.placeTwips(*widget, left, top, width, height);
+    widget->setFont(font);
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}

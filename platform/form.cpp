@@ -1,0 +1,111 @@
+#include "form.h"
+
+#include "colors.h"
+#include "label.h"
+#include "lightweight_control.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+Form::Form(const FormScale& scale, int widthPixels, int heightPixels)
+    : QWidget(nullptr,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                  Qt::MSWindowsFixedSizeDialogHint),
+      scale_(scale)
+{
+    setFixedSize(widthPixels, heightPixels);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+Form::~Form() = default;
+
+void Form::placeTwips(QWidget& child, int left, int top, int width, int height)
+{
+    const auto px = [](int twips) { return int(std::lround(twips / kTwipsPerPixel)); };
+    child.setGeometry(px(left), px(top), px(width), px(height));
+}
+
+void Form::setBackColor(std::uint32_t bgr)
+{
+    backColor_ = bgr;
+    update();
+}
+
+void Form::setMousePointer(std::int16_t pointer)
+{
+    mousePointer_ = pointer;
+    updateCursor(mapFromGlobal(QCursor::pos()));
+}
+
+void Form::repaintArea(const QRectF& pixels)
+{
+    update(pixels.toAlignedRect());
+}
+
+void Form::insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control)
+{
+    const auto place = std::find_if(controls_.begin(), controls_.end(),
+                                    [&after](const auto& c) { return c.get() == &after; });
+    controls_.insert(place == controls_.end() ? place : place + 1, std::move(control));
+}
+
+void Form::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRectF dirty = event->rect();
+    painter.fillRect(dirty, colorFromBgr(backColor_));
+    for (const auto& control : controls_)
+        if (control->Visible() && control->pixelBounds().intersects(dirty))
+            control->paint(painter);
+}
+
+Label* Form::clickableLabelAt(const QPointF& point) const
+{
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        auto* label = dynamic_cast<Label*>(it->get());
+        if (label && label->Visible() && label->pixelBounds().contains(point))
+            return label->onClick() || label->mouseIcon() ? label : nullptr;
+    }
+    return nullptr;
+}
+
+void Form::updateCursor(const QPointF& point)
+{
+    if (mousePointer_ == Hourglass) {
+        setCursor(Qt::WaitCursor);
+        return;
+    }
+    const Label* label = clickableLabelAt(point);
+    if (label && label->mouseIcon())
+        setCursor(*label->mouseIcon());
+    else
+        unsetCursor();
+}
+
+void Form::mouseMoveEvent(QMouseEvent* event)
+{
+    updateCursor(event->position());
+}
+
+void Form::leaveEvent(QEvent*)
+{
+    if (mousePointer_ != Hourglass)
+        unsetCursor();
+}
+
+void Form::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton ? clickableLabelAt(event->position()) : nullptr;
+}
+
+void Form::mouseReleaseEvent(QMouseEvent* event)
+{
+    Label* pressed = std::exchange(pressed_, nullptr);
+    if (pressed && event->button() == Qt::LeftButton &&
+        clickableLabelAt(event->position()) == pressed && pressed->onClick())
+        pressed->onClick()();
+}

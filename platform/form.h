@@ -1,0 +1,78 @@
+#pragma once
+
+#include "units.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class Label;
+class LightweightControl;
+
+// A fixed-size top-level window that works in a coordinate scale of its own.
+// It owns its lightweight controls (labels, lines) as plain objects and
+// paints them itself in paint order, so a table of a thousand labels costs
+// no thousand widgets. Windowed controls are ordinary child widgets and
+// therefore always lie in front of the lightweight ones.
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    enum MousePointerKind : std::int16_t { Arrow = 1, Hourglass = 11 };
+
+    Form(const FormScale& scale, int widthPixels, int heightPixels);
+    ~Form() override;
+
+    const FormScale& scale() const { return scale_; }
+
+    // A new control, painted after every control added so far.
+    template <class Control>
+    Control& add()
+    {
+        auto control = std::make_unique<Control>(*this);
+        Control& added = *control;
+        controls_.push_back(std::move(control));
+        return added;
+    }
+    // A hidden copy of original, painted right after `after`.
+    template <class Control>
+    Control& addCopy(const Control& original, const LightweightControl& after)
+    {
+        auto control = std::make_unique<Control>(original);
+        control->setVisible(false);
+        Control& added = *control;
+        insertAfter(after, std::move(control));
+        return added;
+    }
+    const std::vector<std::unique_ptr<LightweightControl>>& controls() const { return controls_; }
+
+    // Puts a child widget at a rectangle designed in twips.
+    void placeTwips(QWidget& child, int left, int top, int width, int height);
+
+    std::uint32_t BackColor() const { return backColor_; }
+    void setBackColor(std::uint32_t bgr);
+    std::int16_t MousePointer() const { return mousePointer_; }
+    void setMousePointer(std::int16_t pointer);
+
+    // Called by the lightweight controls when what they show changes.
+    void repaintArea(const QRectF& pixels);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control);
+    // The topmost visible label under a point that reacts to the mouse.
+    Label* clickableLabelAt(const QPointF& point) const;
+    void updateCursor(const QPointF& point);
+
+    FormScale scale_;
+    std::vector<std::unique_ptr<LightweightControl>> controls_;
+    std::uint32_t backColor_ = 0xE0E0E0;
+    std::int16_t mousePointer_ = Arrow;
+    Label* pressed_ = nullptr;
+};

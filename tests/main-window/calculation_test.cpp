@@ -1,0 +1,136 @@
+#include "window_fixture.h"
+
+#include "messages.h"
+
+#include <QRadioButton>
+
+namespace {
+
+using CalculationTest = WindowTest;
+
+QString totals(const frmMain& window)
+{
+    return window.lblTotalChars->Caption() + " " + window.lblSelectedChars->Caption() + " " +
+           window.lblMaxFreq->Caption();
+}
+
+int filledRows(const frmMain& window)
+{
+    int filled = 0;
+    for (int i = 0; i < 256; ++i)
+        filled += !window.lblASCIICount(i).Caption().isEmpty();
+    return filled;
+}
+
+TEST_F(CalculationTest, OneRepeatedByteFillsOneRowAndRaisesItsBarFully)
+{
+    calculate(writeFile("a100", std::string(100, 'A')));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(window->lblASCIICount(65).Caption(), "100");
+    EXPECT_EQ(window->lblASCIIFreq(65).Caption(), "1");
+    EXPECT_EQ(totals(*window), "100 100 1");
+    EXPECT_EQ(filledRows(*window), 1);
+    EXPECT_EQ(window->lnFreq(65).Y2(), 9.0f);
+    EXPECT_EQ(window->lnFreq(66).Y2(), 49.0f);
+    EXPECT_EQ(window->MousePointer(), Form::Arrow);
+}
+
+TEST_F(CalculationTest, BarsRiseInProportionToTheLargestFrequency)
+{
+    calculate(writeFile("aaab", "AAAB"));
+    EXPECT_EQ(window->lblASCIIFreq(65).Caption(), "0.75");
+    EXPECT_EQ(window->lblASCIIFreq(66).Caption(), "0.25");
+    EXPECT_EQ(window->lnFreq(65).Y2(), 9.0f);
+    EXPECT_NEAR(window->lnFreq(66).Y2(), 49.0f - 13.3333f, 1e-4);
+    EXPECT_EQ(totals(*window), "4 4 0.75");
+}
+
+TEST_F(CalculationTest, OnlyTheChosenSubsetIsFilled)
+{
+    const QString hello = writeFile("hello", "Hello");
+    calculate(hello, 1);
+    EXPECT_EQ(filledRows(*window), 1);
+    EXPECT_EQ(window->lblASCIICount('H').Caption(), "1");
+    EXPECT_TRUE(window->lblASCIICount('e').Caption().isEmpty());
+    EXPECT_EQ(totals(*window), "5 1 1");
+
+    calculate(hello, 2);
+    EXPECT_EQ(window->lblASCIIFreq('l').Caption(), "0.4");
+    EXPECT_EQ(window->lblASCIIFreq('H').Caption(), "0.2");
+    EXPECT_EQ(totals(*window), "5 5 0.4");
+
+    calculate(writeFile("lower", "abc"), 1);
+    EXPECT_EQ(filledRows(*window), 0);
+    EXPECT_EQ(totals(*window), "3 0 0");
+    EXPECT_EQ(window->lnFreq('a').Y2(), 49.0f);
+}
+
+TEST_F(CalculationTest, EmptyFileShowsZerosWithoutAMessage)
+{
+    calculate(writeFile("empty", ""));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(filledRows(*window), 0);
+    EXPECT_EQ(totals(*window), "0 0 0");
+}
+
+TEST_F(CalculationTest, MissingSourceIsReportedAndShowsZeros)
+{
+    calculate(writeFile("first", "xyz"));
+    for (const QString& path : {QStringLiteral("Select a source file..."),
+                                QString::fromStdString(dir.string()),
+                                writeFile(".hidden", "abc")}) {
+        messages.shown.clear();
+        calculate(path);
+        ASSERT_EQ(messages.shown.size(), 1u) << path.toStdString();
+        EXPECT_EQ(messages.shown[0].text, QString::fromLatin1(kMissingSourceMessage));
+        EXPECT_EQ(messages.shown[0].buttons, MessageBox::Buttons::Ok);
+        EXPECT_EQ(messages.shown[0].title, "Mirvane");
+        EXPECT_EQ(filledRows(*window), 0);
+        EXPECT_EQ(totals(*window), "0 0 0");
+        EXPECT_EQ(window->MousePointer(), Form::Arrow);
+    }
+}
+
+TEST_F(CalculationTest, ReadErrorIsReportedWithItsReasonAndShowsZeros)
+{
+    // Reading this process's memory from address 0 fails with an I/O error.
+    calculate(writeFile("first", "xyz"));
+    calculate(QStringLiteral("/proc/self/mem"));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "The source file could not be read:  /proc/self/mem\n\nInput/output error.");
+    EXPECT_EQ(filledRows(*window), 0);
+    EXPECT_EQ(totals(*window), "0 0 0");
+    EXPECT_EQ(window->MousePointer(), Form::Arrow);
+}
+
+TEST_F(CalculationTest, RepeatingGivesTheSameAndAnOptionAloneChangesNothing)
+{
+    const QString path = writeFile("aaab", "AAAB");
+    calculate(path);
+    const float bar = window->lnFreq(66).Y2();
+    calculate(path);
+    EXPECT_EQ(window->lnFreq(66).Y2(), bar);
+    EXPECT_EQ(window->lblASCIICount(65).Caption(), "3");
+
+    window->optSubset(1).setChecked(true);
+    EXPECT_EQ(window->lblASCIICount(65).Caption(), "3");
+    EXPECT_EQ(totals(*window), "4 4 0.75");
+}
+
+TEST_F(CalculationTest, LineEndsAreCountedButNotPrintable)
+{
+    calculate(writeFile("crlf", "\r\nAB"), 2);
+    EXPECT_EQ(totals(*window), "4 2 0.5");
+    EXPECT_TRUE(window->lblASCIICount(13).Caption().isEmpty());
+    EXPECT_EQ(window->lblASCIIFreq(65).Caption(), "0.5");
+}
+
+TEST_F(CalculationTest, ARareByteShowsItsCountWithAZeroFrequency)
+{
+    calculate(writeFile("rare", std::string(20'000, 'x') + "Q"));
+    EXPECT_EQ(window->lblASCIICount('Q').Caption(), "1");
+    EXPECT_EQ(window->lblASCIIFreq('Q').Caption(), "0");
+}
+
+} // namespace

@@ -1,0 +1,20 @@
+// Runs widget tests in-process on the offscreen platform, with the same
+// style, palette and fonts as the program.
+#include "fonts.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    installFontSubstitutions();
+    return RUN_ALL_TESTS();
+}
