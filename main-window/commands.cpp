@@ -1,4 +1,4 @@
-// The strip's other commands: saving the report, choosing files, help.
+// Saving the report and choosing the files.
 #include "frm_main.h"
 
 #include <QLineEdit>
@@ -18,5 +18,3 @@ void frmMain::btnSelectDestination_Click()
 }
 
 void frmMain::btnSaveFrequencies_Click() {}
-
-void frmMain::btnHelp_Click() {}

