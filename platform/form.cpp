@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "colors.h"
+#include "form_accessibility.h"
 #include "label.h"
 #include "lightweight_control.h"
 
@@ -19,9 +20,24 @@ Form::Form(const FormScale& scale, int widthPixels, int heightPixels)
     setFixedSize(widthPixels, heightPixels);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    installFormAccessibility();
 }
 
-Form::~Form() = default;
+Form::~Form()
+{
+    for (const auto& [control, id] : accessibleIds_)
+        QAccessible::deleteAccessibleInterface(id);
+}
+
+QAccessibleInterface* Form::accessibleFor(const LightweightControl& control) const
+{
+    const auto known = accessibleIds_.find(&control);
+    if (known != accessibleIds_.end())
+        return QAccessible::accessibleInterface(known->second);
+    auto* created = new LightweightAccessible(const_cast<Form&>(*this), control);
+    accessibleIds_[&control] = QAccessible::registerAccessibleInterface(created);
+    return created;
+}
 
 void Form::placeTwips(QWidget& child, int left, int top, int width, int height)
 {

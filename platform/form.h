@@ -5,9 +5,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class Label;
+class QAccessibleInterface;
 class LightweightControl;
 
 // A fixed-size top-level window that works in a coordinate scale of its own.
@@ -54,6 +56,9 @@ public:
     std::int16_t MousePointer() const { return mousePointer_; }
     void setMousePointer(std::int16_t pointer);
 
+    // What screen readers see of one of its lightweight controls.
+    QAccessibleInterface* accessibleFor(const LightweightControl& control) const;
+
     // Called by the lightweight controls when what they show changes.
     void repaintArea(const QRectF& pixels);
 
@@ -75,4 +80,6 @@ private:
     std::uint32_t backColor_ = 0xE0E0E0;
     std::int16_t mousePointer_ = Arrow;
     Label* pressed_ = nullptr;
+    // Registered accessible interfaces of the controls, made when first asked for.
+    mutable std::unordered_map<const LightweightControl*, unsigned> accessibleIds_;
 };

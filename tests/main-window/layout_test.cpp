@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -118,6 +119,25 @@ TEST_F(LayoutTest, ControlsHaveAccessibleNames)
     }
     EXPECT_EQ(window->lblASCIICount(65).accessibleText(), "Count of code 65");
     EXPECT_EQ(window->Label1(4).accessibleText(), "Legend: A-Z");
+}
+
+TEST_F(LayoutTest, ScreenReadersCanWalkTheTableAndTheBars)
+{
+    calculate(writeFile("a", "AAAB"));
+    QAccessibleInterface* form = QAccessible::queryAccessibleInterface(window.get());
+    ASSERT_NE(form, nullptr);
+    QStringList names;
+    for (int i = 0; i < form->childCount(); ++i) {
+        QAccessibleInterface* child = form->child(i);
+        ASSERT_NE(child, nullptr) << i;
+        EXPECT_EQ(form->indexOfChild(child), i);
+        names << child->text(QAccessible::Name);
+    }
+    EXPECT_GE(form->childCount(), 256 * 6);
+    EXPECT_TRUE(names.contains("Count of code 65: 3"));
+    EXPECT_TRUE(names.contains("Frequency of code 66: 0.25"));
+    EXPECT_TRUE(names.contains("Calculate Frequencies"));
+    EXPECT_TRUE(names.contains("Bar of code 65"));
 }
 
 } // namespace
