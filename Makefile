@@ -1,7 +1,7 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
-TEST_PACKAGES := xvfb xauth
+TEST_PACKAGES := xvfb xauth x11-utils
 
 .PHONY: run test bench build packages-build packages-run packages-test
 
@@ -28,3 +28,4 @@ test: packages-test
 
 bench: build
 	build/release/bench/counting_bench
+	build/release/bench/window_bench
