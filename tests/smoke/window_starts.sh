@@ -4,6 +4,8 @@
 # Usage: window_starts.sh PROGRAM
 set -u
 program=$1
+# The tests around it run offscreen; this one needs the real display.
+export QT_QPA_PLATFORM=xcb
 exec xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     "$0" & pid=$!
     for attempt in $(seq 1 100); do
