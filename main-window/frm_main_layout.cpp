@@ -4,6 +4,7 @@
 #include "colors.h"
 #include "design.h"
 #include "fonts.h"
+#include "path_box.h"
 #include "web_addresses.h"
 
 #include <QButtonGroup>
@@ -200,7 +201,7 @@ void frmMain::designTableTemplates()
 void frmMain::designPathBoxes()
 {
     const auto pathBox = [this](int top, const QString& text, const QString& name) {
-        auto* box = designWidget<QLineEdit>(*this, 1080, top, 6615, 285, verdana(8.25), name);
+        auto* box = designWidget<PathBox>(*this, 1080, top, 6615, 285, verdana(8.25), name);
         box->setText(text);
         box->setCursorPosition(0);
         return box;

@@ -33,3 +33,29 @@ TEST_F(FileSelectionTest, TheTwoDialogsRememberSeparately)
 }
 
 } // namespace
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+void drop(QWidget* box, const QUrl& url)
+{
+    QMimeData data;
+    data.setUrls({url});
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &event);
+}
+
+TEST_F(FileSelectionTest, ADroppedFileReplacesTheBoxWithItsLocalPath)
+{
+    drop(window->txtSourceFile, QUrl::fromLocalFile(QStringLiteral("/data/with blank é.bin")));
+    EXPECT_EQ(window->txtSourceFile->text(), "/data/with blank é.bin");
+    drop(window->txtDestinationFile, QUrl::fromLocalFile(QStringLiteral("/tmp/out.txt")));
+    EXPECT_EQ(window->txtDestinationFile->text(), "/tmp/out.txt");
+    EXPECT_TRUE(window->cdbDestinationFile.FileName.isEmpty());
+}
+
+} // namespace
