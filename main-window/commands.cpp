@@ -1,12 +1,38 @@
 // Saving the report and choosing the files.
 #include "frm_main.h"
 
-#include "frequency_report.h"
 #include "save_flow.h"
 
+#include <QLineEdit>
 #include <QRadioButton>
 
-#include <QLineEdit>
+namespace {
+
+std::optional<int> firstSelectedOption(const frmMain& window)
+{
+    for (std::int16_t i = 0; i <= 2; ++i)
+        if (window.optSubset(i).isChecked())
+            return i;
+    return std::nullopt;
+}
+
+// The report copies what the window shows now, not the counts behind it: a
+// source or option changed since the calculation shows as changed.
+ReportSnapshot snapshotOf(const frmMain& window)
+{
+    ReportSnapshot snapshot;
+    snapshot.sourceFile = window.txtSourceFile->text();
+    snapshot.totalChars = window.lblTotalChars->Caption();
+    snapshot.selectedChars = window.lblSelectedChars->Caption();
+    snapshot.subsetOption = firstSelectedOption(window);
+    for (std::int16_t i = 0; i <= 255; ++i)
+        snapshot.rows[std::size_t(i)] = {window.lblASCII(i).Caption(), window.lblASCIIHex(i).Caption(),
+                                         window.lblASCIICount(i).Caption(),
+                                         window.lblASCIIFreq(i).Caption()};
+    return snapshot;
+}
+
+} // namespace
 
 void frmMain::btnSelectSource_Click()
 {
@@ -24,21 +50,6 @@ void frmMain::btnSelectDestination_Click()
 
 void frmMain::btnSaveFrequencies_Click()
 {
-    // The report copies what the window shows now, not the counts behind it.
-    ReportContent content;
-    content.sourceFile = txtSourceFile->text();
-    content.totalChars = lblTotalChars->Caption();
-    content.selectedChars = lblSelectedChars->Caption();
-    content.subsetOption = -1;
-    for (std::int16_t i = 2; i >= 0; --i)
-        if (optSubset(i).isChecked())
-            content.subsetOption = i;
-    for (std::int16_t i = 0; i <= 255; ++i) {
-        content.code[i] = lblASCII(i).Caption();
-        content.hex[i] = lblASCIIHex(i).Caption();
-        content.count[i] = lblASCIICount(i).Caption();
-        content.frequency[i] = lblASCIIFreq(i).Caption();
-    }
     saveFrequencies(this, services_.messageBox, state.totalChars, txtDestinationFile->text(),
-                    content);
+                    [this] { return snapshotOf(*this); });
 }

@@ -2,8 +2,9 @@
 
 #include <QLineEdit>
 
-// A one-line path box that takes a file dropped from a file manager: its
-// local path replaces the text, as if it had been chosen in the file dialog.
+// A one-line path box that also takes a file dropped from a file manager:
+// the file's local path replaces the text, as if it had been chosen in the
+// file dialog. Other drops (text, web addresses) behave as in any line edit.
 class PathBox : public QLineEdit {
     Q_OBJECT
 public:
@@ -11,5 +12,6 @@ public:
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 };

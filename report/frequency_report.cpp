@@ -6,36 +6,44 @@
 
 namespace {
 
-const char* const kSubsetLines[] = {
+constexpr const char* kSubsetLines[] = {
     "Datasubset:     All Characters",
     "Datasubset:     A-Z Only",
     "Datasubset:     A-Z + Printable Chars, No Extended Chars",
 };
 
-void line(QByteArray& out, const QByteArray& text)
+void appendLine(QByteArray& out, const QByteArray& text)
 {
     out += text;
     out += "\r\n";
 }
 
+QByteArray rowLine(const ReportRow& row)
+{
+    // The nine blanks after the third TAB stay when the count is empty, so
+    // the frequency column starts under its heading in any case.
+    return row.code.toLocal8Bit() + '\t' + row.hex.toLocal8Bit() + '\t' + row.count.toLocal8Bit() +
+           "\t         " + row.frequency.toLocal8Bit();
+}
+
 } // namespace
 
-QByteArray formatReport(const ReportContent& content)
+QByteArray formatReport(const ReportSnapshot& snapshot)
 {
     QByteArray out;
-    line(out, QByteArray("Tallivor by ") + kMakerHost);
-    line(out, {});
-    line(out, "File:    \t" + QFile::encodeName(content.sourceFile));
-    line(out, "Total Chars:    " + content.totalChars.toUtf8());
-    line(out, {});
-    if (content.subsetOption >= 0 && content.subsetOption < 3)
-        line(out, kSubsetLines[content.subsetOption]);
-    line(out, "Subset Chars:   " + content.selectedChars.toUtf8());
-    line(out, {});
-    line(out, "Code    Hex     Character Count  Character Frequency");
-    line(out, QByteArray(53, '-'));
-    for (std::size_t i = 0; i < 256; ++i)
-        line(out, content.code[i].toUtf8() + '\t' + content.hex[i].toUtf8() + '\t' +
-                      content.count[i].toUtf8() + "\t         " + content.frequency[i].toUtf8());
+    out.reserve(8192);
+    appendLine(out, QByteArray("Tallivor by ") + kMakerHost);
+    appendLine(out, {});
+    appendLine(out, "File:    \t" + QFile::encodeName(snapshot.sourceFile));
+    appendLine(out, "Total Chars:    " + snapshot.totalChars.toLocal8Bit());
+    appendLine(out, {});
+    if (const auto option = snapshot.subsetOption; option && *option >= 0 && *option < 3)
+        appendLine(out, kSubsetLines[*option]);
+    appendLine(out, "Subset Chars:   " + snapshot.selectedChars.toLocal8Bit());
+    appendLine(out, {});
+    appendLine(out, "Code    Hex     Character Count  Character Frequency");
+    appendLine(out, QByteArray(53, '-'));
+    for (const ReportRow& row : snapshot.rows)
+        appendLine(out, rowLine(row));
     return out;
 }

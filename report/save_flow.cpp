@@ -1,44 +1,43 @@
 #include "save_flow.h"
 
-#include "frequency_report.h"
 #include "message_box.h"
+#include "report_file.h"
+#include "save_messages.h"
 
+#include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
-std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes)
+namespace {
+
+using Answer = MessageBox::Answer;
+using Buttons = MessageBox::Buttons;
+
+bool namesNoFile(const QString& destination)
 {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return QStringLiteral("Is a directory");
-    QSaveFile file(info.isSymLink() ? info.symLinkTarget() : path);
-    // Where the folder does not let us add a file beside it, an existing
-    // writable file is written in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return destination.isEmpty() || destination == kDestinationPrompt;
 }
 
-void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,
-                     const QString& destination, const ReportContent& content)
+QString writeFailure(const QString& destination, const QString& reason)
 {
-    using Buttons = MessageBox::Buttons;
-    if (totalChars == 0 &&
-        messageBox.MsgBox(owner, kEmptyDatasetQuestion, Buttons::YesNo) == MessageBox::Answer::No)
+    const QString path = QDir::toNativeSeparators(QFileInfo(destination).absoluteFilePath());
+    return kWriteFailedMessage.arg(path, reason);
+}
+
+} // namespace
+
+void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,
+                     const QString& destination, const std::function<ReportSnapshot()>& snapshot)
+{
+    if (totalChars == 0 && messageBox.MsgBox(owner, kEmptyDatasetQuestion, Buttons::YesNo) == Answer::No)
         return;
-    if (destination.isEmpty() || destination == kDestinationPlaceholder) {
+    if (namesNoFile(destination)) {
         messageBox.MsgBox(owner, kNoDestinationMessage, Buttons::Ok);
         return;
     }
+    // Every regular file counts, dot-files too: none may be replaced unasked.
     if (QFileInfo(destination).isFile() &&
-        messageBox.MsgBox(owner, kOverwriteQuestion, Buttons::YesNo) == MessageBox::Answer::No)
+        messageBox.MsgBox(owner, kOverwriteQuestion, Buttons::YesNo) == Answer::No)
         return;
-    if (const auto failure = writeWholeFile(destination, formatReport(content)))
-        messageBox.MsgBox(owner,
-                          QStringLiteral("The report could not be written to %1:  %2.")
-                              .arg(destination, *failure),
-                          Buttons::Ok);
+    if (const auto reason = writeWholeFile(destination, formatReport(snapshot())))
+        messageBox.MsgBox(owner, writeFailure(destination, *reason), Buttons::Ok);
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Every text the save flow shows, and the one it compares the destination
+// with.
+
+inline const QString kEmptyDatasetQuestion =
+    QStringLiteral("Your dataset is empty.  Do you still wish to save?");
+inline const QString kNoDestinationMessage =
+    QStringLiteral("Please type in or select a destination file before attempting to save.");
+inline const QString kOverwriteQuestion =
+    QStringLiteral("Destination file exists.  Do you wish to overwrite?");
+
+// %1 the destination's full path, %2 the reason as the system gives it.
+inline const QString kWriteFailedMessage =
+    QStringLiteral("The report could not be written to:  %1\n\n%2.");
+// The reason given for a destination whose file name is nothing but blanks.
+inline const QString kBlankNameReason = QStringLiteral("The file name is only blanks");
+
+// The destination box's initial text: it names no file.
+inline const QString kDestinationPrompt = QStringLiteral("Select a destination file...");
