@@ -1,9 +1,9 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
-TEST_PACKAGES := xvfb xauth x11-utils
+TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils
 
-.PHONY: run test bench build packages-build packages-run packages-test
+.PHONY: run test bench build package packages-build packages-run packages-test
 
 packages-build:
 	@scripts/ensure-packages $(BUILD_PACKAGES)
@@ -29,3 +29,7 @@ test: packages-test
 bench: build
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
+
+# A Debian package of the release build, in build/release.
+package: packages-build
+	cmake --preset release && cmake --build --preset release && cd build/release && cpack -G DEB

@@ -8,6 +8,9 @@
 #include "line.h"
 #include "window_services.h"
 
+#include <QPointer>
+
+class frmHelp;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -34,6 +37,9 @@ public:
     void readFile();
     // Reads the source, works out the chosen subset and fills the display.
     void calculateFrequency();
+
+    // The help window for as long as it exists, else null.
+    frmHelp* helpWindow() const;
 
     // Controls, by the names the window gives them.
     Label* lblToolbarBackground;
@@ -93,4 +99,6 @@ private:
 
     WindowServices services_;
     bool calculating_ = false;
+    // The one help window; it deletes itself when the user closes it.
+    QPointer<frmHelp> help_;
 };

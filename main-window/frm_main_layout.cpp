@@ -5,6 +5,7 @@
 #include "design.h"
 #include "fonts.h"
 #include "path_box.h"
+#include "pointing_hand.h"
 #include "web_addresses.h"
 
 #include <QButtonGroup>
@@ -43,12 +44,6 @@ QPushButton* commandButton(Form& form, int left, int top, int width, int height,
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
-}
-
-QCursor pointingHand()
-{
-    const QPixmap hand = QIcon(QStringLiteral(":/pointing-hand.png")).pixmap(32, 32);
-    return hand.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(hand, 6, 0);
 }
 
 } // namespace
@@ -115,7 +110,7 @@ void frmMain::designStrip()
     lblQuorvex = &transparent(designLabel(*this, 10920, 9600, 2295, 375, QLatin1String(kMakerHost)));
     lblQuorvex->setFont(verdana(9.75, true, true));
     lblQuorvex->setForeColor(kLinkColor);
-    lblQuorvex->setMouseIcon(pointingHand());
+    lblQuorvex->setMouseIcon(pointingHandCursor());
 }
 
 void frmMain::designGraph()
