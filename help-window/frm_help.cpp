@@ -12,9 +12,7 @@ frmHelp::frmHelp(AddressOpener& opener)
     designLayout();
     Label2->setOnClick([this] { Label2_Click(); });
     AmazonLink->setOnClick([this] { AmazonLink_Click(); });
-    // Designed with the client area's top-left corner 2670 and 2235 twips
-    // from the screen's.
-    move(178, 149);
+    placeOnScreenTwips(2670, 2235);
 }
 
 frmHelp::~frmHelp() = default;

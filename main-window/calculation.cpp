@@ -29,18 +29,22 @@ void frmMain::btnCalcFrequency_Click()
 {
     resetObjects();
     calculateFrequency();
+    if (stopRequested_)
+        close();
 }
 
 void frmMain::readFile()
 {
     const QString path = txtSourceFile->text();
     const std::string nativePath = QFile::encodeName(path).toStdString();
+    ReadOptions options;
+    options.stop = &stopRequested_;
     ReadOutcome outcome;
-    runWithoutInput([&] { outcome = readSourceFile(nativePath, state); });
+    runWithoutInput([&] { outcome = services_.readSource(nativePath, state, options); });
 
     switch (outcome.status) {
     case ReadStatus::Counted:
-    case ReadStatus::Stopped: // nothing asks for a stop here yet; zeros are shown
+    case ReadStatus::Stopped:
         break;
     case ReadStatus::Missing:
         services_.messageBox.MsgBox(this, QString::fromLatin1(kMissingSourceMessage),
@@ -60,13 +64,19 @@ void frmMain::readFile()
 void frmMain::calculateFrequency()
 {
     calculating_ = true;
+    stopRequested_ = false;
     setMousePointer(Hourglass);
     const ScopeExit restore([this] {
         setMousePointer(Arrow);
         calculating_ = false;
     });
+    // Clicks and keys that come while the window is busy are dropped, not
+    // replayed as commands once it is done.
+    const DiscardUserInput discard;
 
     readFile();
+    if (stopRequested_)
+        return; // the window is closing: nothing partial is shown
 
     const Subset subset = subsetFromOptions(optSubset(0).isChecked(), optSubset(1).isChecked(),
                                             optSubset(2).isChecked());

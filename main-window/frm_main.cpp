@@ -23,9 +23,7 @@ frmMain::frmMain(const WindowServices& services)
     designLayout();
     connectHandlers();
     Form_Load();
-    // Designed with the client area's top-left corner 225 and 330 twips from
-    // the screen's.
-    move(15, 22);
+    placeOnScreenTwips(225, 330);
 }
 
 frmMain::~frmMain() = default;
@@ -44,12 +42,23 @@ void frmMain::classifyCharacters()
 
 void frmMain::connectHandlers()
 {
-    connect(btnCalcFrequency, &QPushButton::clicked, this, &frmMain::btnCalcFrequency_Click);
-    connect(btnSaveFrequencies, &QPushButton::clicked, this, &frmMain::btnSaveFrequencies_Click);
-    connect(btnSelectSource, &QPushButton::clicked, this, &frmMain::btnSelectSource_Click);
-    connect(btnSelectDestination, &QPushButton::clicked, this, &frmMain::btnSelectDestination_Click);
-    connect(btnHelp, &QPushButton::clicked, this, &frmMain::btnHelp_Click);
-    lblQuorvex->setOnClick([this] { lblQuorvex_Click(); });
+    // User input is discarded during a calculation, but a screen reader's
+    // "press" reaches a button without any input event: no handler may start
+    // inside another.
+    const auto whenIdle = [this](void (frmMain::*handler)()) {
+        return [this, handler] {
+            if (!calculating_)
+                (this->*handler)();
+        };
+    };
+    connect(btnCalcFrequency, &QPushButton::clicked, this, whenIdle(&frmMain::btnCalcFrequency_Click));
+    connect(btnSaveFrequencies, &QPushButton::clicked, this,
+            whenIdle(&frmMain::btnSaveFrequencies_Click));
+    connect(btnSelectSource, &QPushButton::clicked, this, whenIdle(&frmMain::btnSelectSource_Click));
+    connect(btnSelectDestination, &QPushButton::clicked, this,
+            whenIdle(&frmMain::btnSelectDestination_Click));
+    connect(btnHelp, &QPushButton::clicked, this, whenIdle(&frmMain::btnHelp_Click));
+    lblQuorvex->setOnClick(whenIdle(&frmMain::lblQuorvex_Click));
 }
 
 void frmMain::lblQuorvex_Click()
@@ -61,9 +70,12 @@ void frmMain::lblQuorvex_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // A calculation in progress finishes first; its handler still needs the window.
-    if (calculating_)
+    // The calculation's handler still needs the window: it stops counting
+    // and closes the window itself once it has unwound.
+    if (calculating_) {
+        stopRequested_ = true;
         event->ignore();
-    else
-        Form::closeEvent(event);
+        return;
+    }
+    Form::closeEvent(event);
 }

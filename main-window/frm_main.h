@@ -9,6 +9,7 @@
 #include "window_services.h"
 
 #include <QPointer>
+#include <atomic>
 
 class frmHelp;
 class QLabel;
@@ -99,6 +100,9 @@ private:
 
     WindowServices services_;
     bool calculating_ = false;
+    // Set when the window is asked to close during a calculation: counting
+    // stops, nothing is shown, and the window closes once the handler ends.
+    std::atomic<bool> stopRequested_ = false;
     // The one help window; it deletes itself when the user closes it.
     QPointer<frmHelp> help_;
 };

@@ -2,6 +2,7 @@
 #include "frm_main.h"
 
 #include "colors.h"
+#include "command_button.h"
 #include "design.h"
 #include "fonts.h"
 #include "path_box.h"
@@ -39,7 +40,7 @@ Label& transparent(Label& label)
 QPushButton* commandButton(Form& form, int left, int top, int width, int height,
                            const QString& caption, const QFont& font)
 {
-    auto* button = designWidget<QPushButton>(form, left, top, width, height, font, caption);
+    auto* button = designWidget<CommandButton>(form, left, top, width, height, font, caption);
     button->setText(caption);
     button->setAutoDefault(false);
     button->setDefault(false);

@@ -39,10 +39,26 @@ QAccessibleInterface* Form::accessibleFor(const LightweightControl& control) con
     return created;
 }
 
+namespace {
+
+int pixelsFromTwips(int twips)
+{
+    return int(std::lround(twips / kTwipsPerPixel));
+}
+
+} // namespace
+
 void Form::placeTwips(QWidget& child, int left, int top, int width, int height)
 {
-    const auto px = [](int twips) { return int(std::lround(twips / kTwipsPerPixel)); };
-    child.setGeometry(px(left), px(top), px(width), px(height));
+    child.setGeometry(pixelsFromTwips(left), pixelsFromTwips(top), pixelsFromTwips(width),
+                      pixelsFromTwips(height));
+}
+
+void Form::placeOnScreenTwips(int left, int top)
+{
+    // move() would place the frame and push the client area down by the
+    // title bar's height; geometry is the client area's.
+    setGeometry(QRect(QPoint(pixelsFromTwips(left), pixelsFromTwips(top)), size()));
 }
 
 void Form::setBackColor(std::uint32_t bgr)

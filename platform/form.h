@@ -50,6 +50,9 @@ public:
 
     // Puts a child widget at a rectangle designed in twips.
     void placeTwips(QWidget& child, int left, int top, int width, int height);
+    // Puts the client area's top-left corner, not the frame's, at a point
+    // designed in twips from the screen's top-left corner.
+    void placeOnScreenTwips(int left, int top);
 
     std::uint32_t BackColor() const { return backColor_; }
     void setBackColor(std::uint32_t bgr);

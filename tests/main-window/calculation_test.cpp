@@ -1,8 +1,11 @@
 #include "window_fixture.h"
 
 #include "messages.h"
+#include "user_interface_thread.h"
 
+#include <QPushButton>
 #include <QRadioButton>
+#include <atomic>
 
 namespace {
 
@@ -131,6 +134,55 @@ TEST_F(CalculationTest, ARareByteShowsItsCountWithAZeroFrequency)
     calculate(writeFile("rare", std::string(20'000, 'x') + "Q"));
     EXPECT_EQ(window->lblASCIICount('Q').Caption(), "1");
     EXPECT_EQ(window->lblASCIIFreq('Q').Caption(), "0");
+}
+
+class CountInProgressTest : public WindowTest {
+protected:
+    // Calculates in a shown window whose count first runs `during` on the
+    // counting thread and lets the user-interface thread handle what that
+    // posted; then it stops if asked to, or counts as usual.
+    void countWith(std::function<void()> during)
+    {
+        window = std::make_unique<frmMain>(WindowServices{
+            messages, files, links,
+            [this, during](const std::string& path, FrequencyState& state, const ReadOptions& options) {
+                ++counts;
+                during();
+                waitForUserInterfaceThread();
+                stopSeen = options.stop->load();
+                return stopSeen ? ReadOutcome{ReadStatus::Stopped, {}, 0}
+                                : readSourceFile(path, state, options);
+            }});
+        window->show();
+        calculate(writeFile("source", "AAB"));
+        QCoreApplication::processEvents();
+    }
+
+    std::atomic<int> counts = 0;
+    std::atomic<bool> stopSeen = false;
+};
+
+TEST_F(CountInProgressTest, ClicksDuringACountAreDroppedNotReplayed)
+{
+    countWith([this] {
+        for (int i = 0; i < 3; ++i)
+            postClick(*window->btnCalcFrequency);
+    });
+    EXPECT_EQ(counts, 1);
+    EXPECT_FALSE(stopSeen);
+    EXPECT_EQ(totals(*window), "3 3 0.6667");
+}
+
+TEST_F(CountInProgressTest, ClosingDuringACountStopsItShowsNothingAndCloses)
+{
+    countWith([this] {
+        QMetaObject::invokeMethod(window.get(), &QWidget::close, Qt::QueuedConnection);
+    });
+    EXPECT_TRUE(stopSeen);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(filledRows(*window), 0);
+    EXPECT_EQ(window->MousePointer(), Form::Arrow);
 }
 
 } // namespace
