@@ -36,10 +36,11 @@ bool FileDescriptor::close()
 
 bool writeAll(int fd, const QByteArray& bytes, const WriteCall& write)
 {
-    const WriteCall& call = write ? write : WriteCall(::write);
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t step = call(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
+        const char* data = bytes.constData() + done;
+        const auto size = std::size_t(bytes.size() - done);
+        const ssize_t step = write ? write(fd, data, size) : ::write(fd, data, size);
         if (step > 0) {
             done += step;
             continue;
