@@ -12,7 +12,8 @@
 namespace {
 
 // Opens for reading too where allowed, so that the bytes about to be
-// overwritten can be kept.
+// overwritten can be kept; without blocking, as the path may have become a
+// pipe since it was looked at.
 int openForOverwrite(const QByteArray& path, bool& readable)
 {
     constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
@@ -45,10 +46,10 @@ bool reserve(int fd, off_t oldSize, off_t length)
 {
     if (length == 0 || ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length) == 0)
         return true;
-    if (errno != EOPNOTSUPP || length <= oldSize)
+    if (errno != EOPNOTSUPP)
         return false;
-    return ::lseek(fd, oldSize, SEEK_SET) == oldSize &&
-           writeAll(fd, QByteArray(qsizetype(length - oldSize), '\0'));
+    return length <= oldSize || (::lseek(fd, oldSize, SEEK_SET) == oldSize &&
+                                 writeAll(fd, QByteArray(qsizetype(length - oldSize), '\0')));
 }
 
 // Puts the kept bytes back at the start and the old length back; also frees
@@ -91,8 +92,8 @@ std::optional<QString> overwriteInPlace(const QByteArray& path, const QByteArray
     }
     if (!reserve(file.get(), oldSize, bytes.size())) {
         const QString reason = systemReason(errno);
-        ::ftruncate(file.get(), oldSize); // frees a partial reservation; the bytes stay
-        return reason;
+        // Frees a partial reservation and cuts off zeros that were added.
+        return ::ftruncate(file.get(), oldSize) == 0 ? reason : reason + kOldContentNotWholeReason;
     }
     if (!overwrite(file.get(), bytes, oldSize, write)) {
         const QString reason = systemReason(errno);

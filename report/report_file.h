@@ -19,12 +19,12 @@ using WriteCall = std::function<ssize_t(int fd, const void* data, std::size_t si
 // - A regular file, new or existing, is written under a temporary name
 //   beside it and put in its place only once complete and on disk: a failure
 //   leaves an existing file byte for byte as it was and no temporary file
-//   behind. The replacement keeps the old file's mode, and its owner and
-//   group where the process may set them. A file that is not writable is
-//   refused, not replaced.
-// - A file with more than one name (hard links), or one in a folder that
-//   takes no new file, is written in place, so that every name shows the
-//   report: see overwriteInPlace for what a failure leaves there.
+//   behind. The replacement gets the old file's owner, group and mode. A
+//   file that is not writable is refused, not replaced.
+// - A file with more than one name (hard links), one in a folder that takes
+//   no new file, and one whose owner or group this process may not give a
+//   new file are written in place, so that the file itself stays and every
+//   name shows the report: see overwriteInPlace for what a failure leaves.
 // - Through a symbolic link the link's target is written; the link stays.
 // - A device or a pipe is written to as it is, never replaced by a file, and
 //   never waited for long: a pipe with nothing reading from it is reported

@@ -361,16 +361,18 @@ TEST_P(WriteRouteTest, AFailedWriteChangesNothingAndAWrittenFileKeepsOwnerModeAn
 INSTANTIATE_TEST_SUITE_P(Routes, WriteRouteTest, testing::ValuesIn(kRoutes),
                          [](const auto& row) { return std::string(row.param.name); });
 
-// Runs test on a thread of its own, the only one to see a fresh 64 KiB
-// tmpfs at mountPoint, mounted with the further options given; the mount
-// goes with the thread. False where this process may not mount one.
-bool onSmallDisk(const fs::path& mountPoint, const std::string& options, const std::function<void()>& test)
+// Runs test on a thread of its own, the only one to see a fresh file system
+// of the type given at mountPoint (for tmpfs, one of 64 KiB), mounted with
+// the further options given; the mount goes with the thread. False where
+// this process may not mount one.
+bool onSmallDisk(const fs::path& mountPoint, const char* type, const std::string& options,
+                 const std::function<void()>& test)
 {
     bool mounted = false;
     std::thread([&] {
         const std::string all = "size=64k," + options;
         mounted = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                  ::mount("tallivor-test", mountPoint.c_str(), "tmpfs", 0, all.c_str()) == 0;
+                  ::mount("tallivor-test", mountPoint.c_str(), type, 0, all.c_str()) == 0;
         if (mounted)
             test();
     }).join();
@@ -417,7 +419,7 @@ TEST_P(FullDiskTest, TheOldFileStaysUnlessTheReportFits)
     const QByteArray old(3000, 'o');
     // Three inodes: the root folder, the old file and the filler.
     const std::string inodes = row.folderTakesNewFiles ? "" : "nr_inodes=3";
-    const bool mounted = onSmallDisk(disk, inodes, [&] {
+    const bool mounted = onSmallDisk(disk, "tmpfs", inodes, [&] {
         writeFile("disk/old.txt", old.toStdString());
         fill(disk);
         const QString path = QString::fromStdString((disk / "old.txt").string());
@@ -437,5 +439,24 @@ TEST_P(FullDiskTest, TheOldFileStaysUnlessTheReportFits)
 
 INSTANTIATE_TEST_SUITE_P(SmallDisks, FullDiskTest, testing::ValuesIn(kFullDisks),
                          [](const auto& row) { return std::string(row.param.name); });
+
+using SpaceReservationTest = ReportTest;
+
+TEST_F(SpaceReservationTest, AFileSystemThatReservesNoSpaceIsStillWrittenInPlace)
+{
+    const fs::path disk = dir / "ramfs";
+    fs::create_directory(disk);
+    const bool mounted = onSmallDisk(disk, "ramfs", "", [&] {
+        writeFile("ramfs/a.txt", std::string(3000, 'o'));
+        fs::create_hard_link(disk / "a.txt", disk / "b.txt");
+        const QString path = QString::fromStdString((disk / "a.txt").string());
+        for (const QByteArray& report : {QByteArray(5000, 'R'), QByteArray(100, 'r')}) {
+            EXPECT_EQ(writeWholeFile(path, report), std::nullopt);
+            EXPECT_EQ(bytesOf(QString::fromStdString((disk / "b.txt").string())), report);
+        }
+    });
+    if (!mounted)
+        GTEST_SKIP() << "no ramfs may be mounted here";
+}
 
 } // namespace
