@@ -5,14 +5,14 @@
 
 #include <QFileInfo>
 #include <cerrno>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <sched.h>
 #include <sys/mount.h>
-#include <thread>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
