@@ -3,6 +3,7 @@
 #include "fonts.h"
 #include "frm_main.h"
 #include "message_box.h"
+#include "report_file.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -10,6 +11,7 @@
 
 int main(int argc, char* argv[])
 {
+    ignoreWriteSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallivor"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QMessageBox;
 class QWidget;
 
 // The program's title: the caption of every message box it shows.
@@ -20,8 +21,13 @@ public:
     virtual Answer MsgBox(QWidget* owner, const QString& text, Buttons buttons) = 0;
 };
 
-// The real boxes, on QMessageBox.
+// The real boxes, on QMessageBox. Their buttons show text alone, and a run
+// of text without blanks too wide for half the screen (a long path) is
+// shortened in its middle, so that the box fits the screen and both ends of
+// the path stay readable.
 class QtMessageBox : public MessageBox {
 public:
     Answer MsgBox(QWidget* owner, const QString& text, Buttons buttons) override;
+    // Gives box the text, buttons and look that MsgBox shows.
+    static void prepare(QMessageBox& box, const QString& text, Buttons buttons);
 };

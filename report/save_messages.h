@@ -17,6 +17,12 @@ inline const QString kWriteFailedMessage =
     QStringLiteral("The report could not be written to:  %1\n\n%2.");
 // The reason given for a destination whose file name is nothing but blanks.
 inline const QString kBlankNameReason = QStringLiteral("The file name is only blanks");
+// The reason given for a pipe that nothing reads from.
+inline const QString kNoReaderReason = QStringLiteral("No program is reading from this pipe");
+// Added to the reason where a write in place failed and the file could not
+// be given back its old content.
+inline const QString kOldContentNotWholeReason =
+    QStringLiteral(".  Its old content could not be put back in full");
 
 // The destination box's initial text: it names no file.
 inline const QString kDestinationPrompt = QStringLiteral("Select a destination file...");

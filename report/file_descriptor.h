@@ -1,0 +1,33 @@
+#pragma once
+
+#include "report_file.h"
+
+#include <QByteArray>
+#include <QString>
+
+// An open file descriptor, closed when its owner goes.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    // Closes now; false with errno set where the system reports a failure,
+    // as some file systems report write failures only here.
+    bool close();
+
+private:
+    int fd_;
+};
+
+// Writes all of bytes at the descriptor's position through write (the
+// system's write() when empty). A pipe or device that takes nothing more
+// for now is waited for, but never for long. False with errno set on
+// failure.
+bool writeAll(int fd, const QByteArray& bytes, const WriteCall& write = {});
+
+// The system's text for an errno value.
+QString systemReason(int error);
