@@ -1,7 +1,7 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
-TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils
+TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils qt6-base-private-dev
 
 .PHONY: run test bench build package packages-build packages-run packages-test
 

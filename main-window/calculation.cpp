@@ -29,6 +29,7 @@ void frmMain::btnCalcFrequency_Click()
 {
     resetObjects();
     calculateFrequency();
+    announceResults();
 }
 
 void frmMain::readFile()
