@@ -57,6 +57,20 @@ int FormAccessible::indexOfChild(const QAccessibleInterface* child) const
     return QAccessibleWidget::indexOfChild(child);
 }
 
+QAccessibleInterface* FormAccessible::childAt(int x, int y) const
+{
+    for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+        QAccessibleInterface* widget = QAccessibleWidget::child(i);
+        if (!widget->state().invisible && widget->rect().contains(x, y))
+            return widget;
+    }
+    const auto& controls = form()->accessibleControls();
+    const auto front = std::find_if(controls.rbegin(), controls.rend(), [x, y](QAccessibleInterface* c) {
+        return !c->state().invisible && c->rect().contains(x, y);
+    });
+    return front == controls.rend() ? nullptr : *front;
+}
+
 LightweightAccessible::LightweightAccessible(Form& form, const LightweightControl& control)
     : form_(&form), control_(&control)
 {

@@ -16,6 +16,9 @@ public:
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;
+    // What lies in front at a point on the screen: a widget, else the
+    // control painted last there.
+    QAccessibleInterface* childAt(int x, int y) const override;
 
 private:
     Form* form() const;

@@ -95,8 +95,11 @@ def value(accessible):
 
 
 def read_table(frame):
-    table_object = child(frame, "table")
-    check(table_object is not None, "the window holds one object of role table")
+    tables = [c for c in frame if c.getRoleName() == "table"]
+    check(len(tables) == 1, f"the window holds {len(tables)} object of role table")
+    if not tables:
+        sys.exit(1)
+    table_object = tables[0]
     table = table_object.queryTable()
     headers = [table.getColumnDescription(c) for c in range(table.nColumns)]
     print(f"       table {table_object.name!r}: {table.nRows} rows x {table.nColumns} columns, "
@@ -105,7 +108,7 @@ def read_table(frame):
     check(headers == ["Code", "Hex", "Character", "Count", "Frequency"], "the five column headers")
     header = table.getColumnHeader(1)
     check(header is not None and header.name == "Hex", "column 1 has the header object 'Hex'")
-    return table_object, table
+    return table
 
 
 def read_cell_in_context(table, row, column):
@@ -138,7 +141,7 @@ def check_totals(frame):
         check(labelled_by == caption, f"{name!r} is labelled by {labelled_by!r}, value {value(total)}")
 
 
-def calculate_and_listen(frame, source):
+def calculate_and_listen():
     """Presses Calculate with Return and collects the events that follow."""
     events = []
 
@@ -230,7 +233,7 @@ def main():
             print(" FAIL  the program did not show up on the accessibility bus")
             return 1
         print("The frequency table")
-        table_object, table = read_table(frame)
+        table = read_table(frame)
         print("Code 65 before a calculation")
         read_cell_in_context(table, 65, 1)
         count = read_cell_in_context(table, 65, 3)
@@ -238,9 +241,9 @@ def main():
         check_noise_and_names(frame, table)
         check_totals(frame)
 
-        print(f"Calculate on a file of the 4 bytes AAAB")
+        print("Calculate on a file of the 4 bytes AAAB")
         child(frame, "text", "Source").queryEditableText().setTextContents(source_path)
-        events = calculate_and_listen(frame, source_path)
+        events = calculate_and_listen()
         values = [e for e in events if e[0] == "object:property-change:accessible-value"]
         check({e[2] for e in values} >= {"Total Chars", "Selected"},
               "value changes of Total Chars and Selected arrived")

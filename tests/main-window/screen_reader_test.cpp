@@ -116,6 +116,9 @@ TEST_F(ScreenReaderTest, TheWholeTableIsOneTableOf256RowsAndFiveHeadedColumns)
     EXPECT_EQ(hex->tableCellInterface()->rowIndex(), 65);
     EXPECT_EQ(hex->tableCellInterface()->columnIndex(), 1);
     EXPECT_EQ(hex->rect(), window->screenRect(window->lblASCIIHex(65).pixelBounds()));
+    const QPoint middle = hex->rect().center();
+    EXPECT_EQ(form->childAt(middle.x(), middle.y()), tables.front());
+    EXPECT_EQ(tables.front()->childAt(middle.x(), middle.y()), hex);
     EXPECT_EQ(hex->text(QAccessible::Name), "41");
     EXPECT_EQ(hex->text(QAccessible::Description), "Hex of code 65");
     const auto rowHeads = hex->tableCellInterface()->rowHeaderCells();
@@ -197,6 +200,8 @@ TEST_F(ScreenReaderTest, TotalsBarsAndGraphTellTheirValuesAndDecorationIsLeftOut
     calculate(writeFile("a", "AAAB"));
     QAccessibleInterface* total = of(*window->lblTotalChars);
     EXPECT_EQ(total->text(QAccessible::Name), "Total Chars");
+    // Found under the pointer in front of the strip it lies on.
+    EXPECT_EQ(form->childAt(total->rect().center().x(), total->rect().center().y()), total);
     EXPECT_EQ(total->valueInterface()->currentValue().toDouble(), 4.0);
     const auto labelledBy = total->relations(QAccessible::Label);
     ASSERT_EQ(labelledBy.size(), 1);
