@@ -48,7 +48,8 @@ public:
     QString rowDescription(int row) const override
     {
         const QString known = QStringLiteral("%1, hex %2, %3")
-                                  .arg(cellText(row, Code), cellText(row, Hex), cellText(row, Character));
+                                  .arg(cellText(row, Code), cellText(row, Hex),
+                                       cellText(row, Character));
         if (cellText(row, Count).isEmpty())
             return known + QStringLiteral(", no count");
         return known + QStringLiteral(", count %1, frequency %2")
@@ -78,19 +79,20 @@ void frmMain::describeGraph()
 {
     std::array<int, 256> codes;
     std::iota(codes.begin(), codes.end(), 0);
-    const auto taller = [this](int a, int b) {
-        return state.charFreqs[a] != state.charFreqs[b] ? state.charFreqs[a] > state.charFreqs[b] : a < b;
+    const auto& freqs = state.charFreqs;
+    const auto taller = [&freqs](int a, int b) {
+        return freqs[a] != freqs[b] ? freqs[a] > freqs[b] : a < b;
     };
     std::partial_sort(codes.begin(), codes.begin() + 3, codes.end(), taller);
     QStringList tallest;
-    for (auto code = codes.begin(); code != codes.begin() + 3 && state.charFreqs[*code] > 0; ++code)
+    for (auto code = codes.begin(); code != codes.begin() + 3 && freqs[*code] > 0; ++code)
         tallest << QStringLiteral("%1 (code %2) %3")
                        .arg(characterName(*code))
                        .arg(*code)
                        .arg(lblASCIIFreq(std::int16_t(*code)).Caption());
-    Label2->accessible().description = tallest.isEmpty()
-                                           ? QStringLiteral("No bar raised")
-                                           : QStringLiteral("Largest frequencies: ") + tallest.join(QStringLiteral(", "));
+    Label2->accessible().description =
+        tallest.isEmpty() ? QStringLiteral("No bar raised")
+                          : QStringLiteral("Largest frequencies: ") + tallest.join(QStringLiteral(", "));
 }
 
 // Screen readers hear of a calculation once: one change of the table's count
@@ -99,7 +101,8 @@ void frmMain::describeGraph()
 void frmMain::announceResults()
 {
     describeGraph();
-    QAccessibleTableModelChangeEvent table(frequencyTable_, QAccessibleTableModelChangeEvent::DataChanged);
+    QAccessibleTableModelChangeEvent table(frequencyTable_,
+                                           QAccessibleTableModelChangeEvent::DataChanged);
     table.setFirstRow(0);
     table.setLastRow(255);
     table.setFirstColumn(Count);

@@ -3,10 +3,8 @@
 #include "form.h"
 #include "label.h"
 
-#include <algorithm>
-
 AccessibleTable::AccessibleTable(Form& form, std::unique_ptr<AccessibleTableSource> source)
-    : form_(&form), source_(std::move(source)), headers_(source_->columnHeaders())
+    : PaintedAccessible(form), source_(std::move(source)), headers_(source_->columnHeaders())
 {
     for (int row = 0; row < rowCount(); ++row)
         for (int column = 0; column < columnCount(); ++column)
@@ -47,14 +45,9 @@ QAccessibleInterface* AccessibleTable::cellFor(const LightweightControl& label) 
     return found == positions_.end() ? nullptr : cellAt(found->second.first, found->second.second);
 }
 
-QWindow* AccessibleTable::window() const
-{
-    return form_->windowHandle();
-}
-
 QAccessibleInterface* AccessibleTable::parent() const
 {
-    return QAccessible::queryAccessibleInterface(form_);
+    return QAccessible::queryAccessibleInterface(&form());
 }
 
 int AccessibleTable::childCount() const
@@ -77,12 +70,16 @@ int AccessibleTable::indexOfChild(const QAccessibleInterface* child) const
     return (cell->rowIndex() + 1) * columnCount() + cell->columnIndex();
 }
 
+// Where two cells of a row overlap, the later column lies in front.
 QAccessibleInterface* AccessibleTable::childAt(int x, int y) const
 {
-    const auto found = std::find_if(positions_.begin(), positions_.end(), [&](const auto& entry) {
-        return entry.first->Visible() && form_->screenRect(entry.first->pixelBounds()).contains(x, y);
-    });
-    return found == positions_.end() ? nullptr : cellAt(found->second.first, found->second.second);
+    for (int row = 0; row < rowCount(); ++row)
+        for (int column = columnCount() - 1; column >= 0; --column) {
+            const Label& label = source_->cell(row, column);
+            if (label.Visible() && form().screenRect(label.pixelBounds()).contains(x, y))
+                return cellAt(row, column);
+        }
+    return nullptr;
 }
 
 QString AccessibleTable::text(QAccessible::Text t) const
@@ -95,7 +92,7 @@ QRect AccessibleTable::rect() const
     QRectF bounds;
     for (const auto& [label, position] : positions_)
         bounds |= label->pixelBounds();
-    return form_->screenRect(bounds);
+    return form().screenRect(bounds);
 }
 
 QAccessible::State AccessibleTable::state() const
@@ -122,7 +119,7 @@ QString AccessibleTable::rowDescription(int row) const
 }
 
 AccessibleTableCell::AccessibleTableCell(const AccessibleTable& table, int row, int column)
-    : table_(&table), row_(row), column_(column)
+    : PaintedAccessible(table.form()), table_(&table), row_(row), column_(column)
 {
 }
 
@@ -155,7 +152,7 @@ QRect AccessibleTableCell::rect() const
 {
     if (isHeader())
         return QRect();
-    return table_->form().screenRect(table_->source().cell(row_, column_).pixelBounds());
+    return form().screenRect(table_->source().cell(row_, column_).pixelBounds());
 }
 
 QAccessible::Role AccessibleTableCell::role() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "painted_accessible.h"
+
 #include <QAccessibleInterface>
 #include <QStringList>
 #include <memory>
@@ -35,13 +37,12 @@ class AccessibleTableCell;
 // One accessible table in place of the labels that paint it: column headers
 // first, then the cells row by row. Cells are made when first asked for and
 // live as long as the table.
-class AccessibleTable : public QAccessibleInterface, public QAccessibleTableInterface {
+class AccessibleTable : public PaintedAccessible, public QAccessibleTableInterface {
 public:
     AccessibleTable(Form& form, std::unique_ptr<AccessibleTableSource> source);
     ~AccessibleTable() override;
 
     const AccessibleTableSource& source() const { return *source_; }
-    Form& form() const { return *form_; }
     bool paints(const LightweightControl& label) const { return positions_.count(&label) != 0; }
     // The cell that a label paints, or null for a label outside the table.
     QAccessibleInterface* cellFor(const LightweightControl& label) const;
@@ -49,19 +50,12 @@ public:
     QAccessibleInterface* cellOrHeader(int row, int column) const;
 
     // QAccessibleInterface
-    bool isValid() const override { return true; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override;
-    QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
-    relations(QAccessible::Relation) const override { return {}; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
     QAccessibleInterface* childAt(int x, int y) const override;
     QAccessibleInterface* parent() const override;
     QAccessibleInterface* child(int index) const override;
     int childCount() const override;
     int indexOfChild(const QAccessibleInterface* child) const override;
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Table; }
     QAccessible::State state() const override;
@@ -93,7 +87,6 @@ public:
 private:
     bool contains(int row, int column) const;
 
-    Form* form_;
     std::unique_ptr<AccessibleTableSource> source_;
     QStringList headers_;
     std::unordered_map<const LightweightControl*, std::pair<int, int>> positions_;
@@ -102,24 +95,13 @@ private:
 };
 
 // A cell of an AccessibleTable, or a column's header for row -1.
-class AccessibleTableCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
+class AccessibleTableCell : public PaintedAccessible, public QAccessibleTableCellInterface {
 public:
     AccessibleTableCell(const AccessibleTable& table, int row, int column);
 
     // QAccessibleInterface
-    bool isValid() const override { return true; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return table_->window(); }
-    QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
-    relations(QAccessible::Relation) const override { return {}; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;

@@ -72,18 +72,8 @@ QAccessibleInterface* FormAccessible::childAt(int x, int y) const
 }
 
 LightweightAccessible::LightweightAccessible(Form& form, const LightweightControl& control)
-    : form_(&form), control_(&control)
+    : PaintedAccessible(form), control_(&control)
 {
-}
-
-bool LightweightAccessible::isValid() const
-{
-    return true;
-}
-
-QWindow* LightweightAccessible::window() const
-{
-    return form_->windowHandle();
 }
 
 QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
@@ -92,15 +82,15 @@ LightweightAccessible::relations(QAccessible::Relation match) const
     QList<std::pair<QAccessibleInterface*, QAccessible::Relation>> related;
     const AccessibleTraits& traits = control_->accessible();
     if (traits.labelledBy && (match & QAccessible::Label))
-        related.append({form_->accessibleFor(*traits.labelledBy), QAccessible::Label});
+        related.append({form().accessibleFor(*traits.labelledBy), QAccessible::Label});
     if (traits.labelFor && (match & QAccessible::Labelled))
-        related.append({form_->accessibleFor(*traits.labelFor), QAccessible::Labelled});
+        related.append({form().accessibleFor(*traits.labelFor), QAccessible::Labelled});
     return related;
 }
 
 QAccessibleInterface* LightweightAccessible::parent() const
 {
-    return QAccessible::queryAccessibleInterface(form_);
+    return QAccessible::queryAccessibleInterface(&form());
 }
 
 QString LightweightAccessible::text(QAccessible::Text t) const
@@ -120,7 +110,7 @@ QString LightweightAccessible::text(QAccessible::Text t) const
 
 QRect LightweightAccessible::rect() const
 {
-    return form_->screenRect(control_->pixelBounds());
+    return form().screenRect(control_->pixelBounds());
 }
 
 QAccessible::Role LightweightAccessible::role() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "painted_accessible.h"
+
 #include <QAccessibleWidget>
 
 class Form;
@@ -27,25 +29,16 @@ private:
 // The interface of one lightweight control; the form keeps it registered
 // for as long as the control lives. A control that stands for a number has
 // the value interface; a label with a click handler has the press action.
-class LightweightAccessible : public QAccessibleInterface,
+class LightweightAccessible : public PaintedAccessible,
                               public QAccessibleValueInterface,
                               public QAccessibleActionInterface {
 public:
     LightweightAccessible(Form& form, const LightweightControl& control);
 
-    bool isValid() const override;
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override;
     QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
     relations(QAccessible::Relation match) const override;
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
@@ -67,7 +60,6 @@ public:
 private:
     bool pressable() const;
 
-    Form* form_;
     const LightweightControl* control_;
 };
 

@@ -130,7 +130,8 @@ def check_noise_and_names(frame, table):
     print(f"       characters 0, 10, 32, 65, 127, 129, 233: "
           f"{[characters[c] for c in (0, 10, 32, 65, 127, 129, 233)]}")
     bad = [t for t in names + characters + rows if has_control_character(t)]
-    check(not bad, f"no control character in the window's names, the character column or the rows {bad[:3]}")
+    check(not bad, "no control character in the window's names, the character column "
+                   f"or the row descriptions {bad[:3]}")
 
 
 def check_totals(frame):

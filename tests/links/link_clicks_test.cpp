@@ -163,7 +163,8 @@ TEST_F(WithHelpWindow, KeysOnTheFocusedBadgeOpenTheStorePage)
 
     QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(help->Picture1);
     EXPECT_EQ(picture->role(), QAccessible::Graphic);
-    EXPECT_FALSE(picture->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    EXPECT_FALSE(picture->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::pressAction()));
 }
 
 // A press on the badge that is released elsewhere is no click.

@@ -190,7 +190,8 @@ TEST_F(ScreenReaderTest, CharactersAreReadByNameAndNoTextHoldsAControlCharacter)
             texts << cell(row, column) << cell(row, column, QAccessible::Description);
     }
     for (int i = 0; i < form->childCount(); ++i)
-        texts << form->child(i)->text(QAccessible::Name) << form->child(i)->text(QAccessible::Description);
+        texts << form->child(i)->text(QAccessible::Name)
+              << form->child(i)->text(QAccessible::Description);
     for (const QString& text : texts)
         ASSERT_FALSE(hasControlCharacter(text)) << text.toStdString();
 }
