@@ -6,6 +6,7 @@
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
+#include <algorithm>
 #include <vector>
 
 namespace {
