@@ -1,9 +1,9 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
-TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils
+TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils qt6-base-private-dev
 
-.PHONY: run test bench build package packages-build packages-run packages-test
+.PHONY: run test bench build package packages-build packages-run packages-test accessibility-check
 
 packages-build:
 	@scripts/ensure-packages $(BUILD_PACKAGES)
@@ -25,6 +25,12 @@ test: packages-test
 	cmake --preset dev
 	cmake --build --preset dev
 	ctest --preset dev
+
+# Reads the running program through AT-SPI, as a screen reader does.
+accessibility-check: packages-test
+	cmake --preset dev
+	cmake --build --preset dev --target tallivor
+	scripts/accessibility-check build/dev/tallivor
 
 bench: build
 	build/release/bench/counting_bench

@@ -94,6 +94,7 @@ void frmHelp::designTitle()
     Label2->setForeColor(kLinkColor);
     Label2->setMouseIcon(pointingHandCursor());
     Label2->setName(QStringLiteral("Maker's home page"));
+    Label2->accessible().role = QAccessible::Link;
 
     Line1 = &add<Line>();
     Line1->setX1(2520);
@@ -102,7 +103,7 @@ void frmHelp::designTitle()
     Line1->setY2(740);
     Line1->setBorderColor(kLinkColor);
     Line1->setBorderWidth(2);
-    Line1->setName(QStringLiteral("Rule"));
+    Line1->setDecorative(true);
 }
 
 void frmHelp::designSections()

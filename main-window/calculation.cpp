@@ -31,6 +31,8 @@ void frmMain::btnCalcFrequency_Click()
     calculateFrequency();
     if (stopRequested_)
         close();
+    else
+        announceResults();
 }
 
 void frmMain::readFile()

@@ -1,5 +1,7 @@
 #include "character_captions.h"
 
+#include <utility>
+
 namespace {
 
 // Windows-1252 from 0x80 to 0x9F; 0 where the code page defines nothing.
@@ -10,6 +12,21 @@ constexpr char16_t kHighControls[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
+constexpr const char* kControlNames[32] = {
+    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
+    "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+    "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US",
+};
+
+// Codes above the first 32 that a reader could not say as they show: DEL,
+// the codes from 0x80 to 0x9F that Windows-1252 leaves undefined (they keep
+// their C1 control code points) and the blank or invisible characters.
+constexpr std::pair<int, const char*> kNamedCodes[] = {
+    {0x20, "space"}, {0x7F, "DEL"},           {0x81, "HOP"},          {0x8D, "RI"},
+    {0x8F, "SS3"},   {0x90, "DCS"},           {0x9D, "OSC"},          {0xA0, "no-break space"},
+    {0xAD, "soft hyphen"},
+};
+
 } // namespace
 
 QString characterOfCode(int code)
@@ -17,4 +34,14 @@ QString characterOfCode(int code)
     if (code >= 0x80 && code < 0xA0 && kHighControls[code - 0x80] != 0)
         return QString(QChar(kHighControls[code - 0x80]));
     return QString(QChar(char16_t(code)));
+}
+
+QString characterName(int code)
+{
+    if (code >= 0 && code < 0x20)
+        return QLatin1String(kControlNames[code]);
+    for (const auto& [named, name] : kNamedCodes)
+        if (named == code)
+            return QLatin1String(name);
+    return characterOfCode(code);
 }

@@ -63,7 +63,7 @@ void frmMain::createObjects()
             ++nextCode;
         }
     }
-    describeBars();
+    describeForScreenReaders();
 }
 
 void frmMain::resetObjects()
@@ -78,16 +78,5 @@ void frmMain::resetObjects()
         lblASCIIFreq(j).setCaption(QString());
         state.charCounts[j] = 0;
         state.charFreqs[j] = 0.0f;
-    }
-}
-
-// Names for screen readers: a cell says which code it belongs to.
-void frmMain::describeBars()
-{
-    for (std::int16_t i = 0; i <= 255; ++i) {
-        lnFreq(i).setName(QStringLiteral("Bar of code %1").arg(i));
-        lblASCII(i).setName(QStringLiteral("Code %1").arg(i));
-        lblASCIICount(i).setName(QStringLiteral("Count of code %1").arg(i));
-        lblASCIIFreq(i).setName(QStringLiteral("Frequency of code %1").arg(i));
     }
 }

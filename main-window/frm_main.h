@@ -96,13 +96,18 @@ private:
     void designPathBoxes();
     void setFocusOrder();
     void connectHandlers();
-    void describeBars();
+    void describeForScreenReaders();
+    void describeGraph();
+    // Tells screen readers, once, that a calculation has changed the table,
+    // the totals and the graph.
+    void announceResults();
 
     WindowServices services_;
     bool calculating_ = false;
     // Set when the window is asked to close during a calculation: counting
     // stops, nothing is shown, and the window closes once the handler ends.
     std::atomic<bool> stopRequested_ = false;
+    QAccessibleInterface* frequencyTable_ = nullptr;
     // The one help window; it deletes itself when the user closes it.
     QPointer<frmHelp> help_;
 };

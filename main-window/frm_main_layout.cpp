@@ -7,6 +7,7 @@
 #include "fonts.h"
 #include "path_box.h"
 #include "pointing_hand.h"
+#include "source_file.h"
 #include "web_addresses.h"
 
 #include <QButtonGroup>
@@ -37,6 +38,15 @@ Label& transparent(Label& label)
     return label;
 }
 
+// A label that shows a number gives screen readers the number as its value,
+// under a name that stays.
+void showsNumber(Label& label, const QString& name, double maximum)
+{
+    label.setName(name);
+    label.accessible().valueShownBy = &label;
+    label.accessible().maximumValue = maximum;
+}
+
 QPushButton* commandButton(Form& form, int left, int top, int width, int height,
                            const QString& caption, const QFont& font)
 {
@@ -65,7 +75,7 @@ void frmMain::designStrip()
 {
     lblToolbarBackground = &designLabel(*this, 10800, 0, 2175, 10215);
     lblToolbarBackground->setBackColor(kStripGrey);
-    lblToolbarBackground->setName(QStringLiteral("Toolbar"));
+    lblToolbarBackground->setDecorative(true);
 
     pictureDish = designWidget<QLabel>(*this, 10800, 0, 2175, 1695, font(), QStringLiteral("Tallivor"));
     pictureDish->setPixmap(QIcon(QStringLiteral(":/dish.png")).pixmap(150, 113));
@@ -95,14 +105,19 @@ void frmMain::designStrip()
     optSubset(0).setChecked(true);
 
     Label3 = &designLabel(*this, 10920, 6360, 1935, 255);
+    Label3->setDecorative(true);
     lblTotal = &designLabel(*this, 10920, 6600, 1215, 255, QStringLiteral("Total Chars:  "));
     lblTotal->setFont(verdana(8.25));
     lblTotalChars = &designLabel(*this, 12120, 6600, 735, 255, QStringLiteral("0"));
     lblTotalChars->setFont(sansSerif(6.75));
+    showsNumber(*lblTotalChars, QStringLiteral("Total Chars"), double(kSourceLimit));
+    relateLabel(*lblTotal, *lblTotalChars);
     lblSelected = &designLabel(*this, 10920, 6840, 1215, 255, QStringLiteral("Selected:  "));
     lblSelected->setFont(verdana(8.25));
     lblSelectedChars = &designLabel(*this, 12120, 6840, 735, 255, QStringLiteral("0"));
     lblSelectedChars->setFont(sansSerif(6.75));
+    showsNumber(*lblSelectedChars, QStringLiteral("Selected"), double(kSourceLimit));
+    relateLabel(*lblSelected, *lblSelectedChars);
 
     btnSaveFrequencies = commandButton(*this, 10920, 7320, 1935, 855,
                                        QStringLiteral("Save Frequencies"), verdana(8.25));
@@ -112,6 +127,8 @@ void frmMain::designStrip()
     lblQuorvex->setFont(verdana(9.75, true, true));
     lblQuorvex->setForeColor(kLinkColor);
     lblQuorvex->setMouseIcon(pointingHandCursor());
+    lblQuorvex->setName(QStringLiteral("Maker's home page"));
+    lblQuorvex->accessible().role = QAccessible::Link;
 }
 
 void frmMain::designGraph()
@@ -120,9 +137,11 @@ void frmMain::designGraph()
     lblMaxFreq->setFont(sansSerif(6.75));
     lblMaxFreq->setAlignment(Label::Alignment::Center);
     lblMaxFreq->setForeColor(systemColor(SystemColor::WindowText));
-    lblMaxFreq->setName(QStringLiteral("Largest frequency"));
+    showsNumber(*lblMaxFreq, QStringLiteral("Largest frequency"), 1.0);
+    // Covers the graph; screen readers take it for the graph as one picture.
     Label2 = &transparent(designLabel(*this, 600, 120, 9615, 495));
     Label2->setName(QStringLiteral("Frequency graph"));
+    Label2->accessible().role = QAccessible::Graphic;
 
     // The bars come before the legend so that the legend's captions stay in
     // front where the feet of the bars cross it.
@@ -165,6 +184,7 @@ void frmMain::designGraph()
         if (label->Opaque())
             label->setBackColor(kStripGrey);
         label->setName(QStringLiteral("Legend"));
+        label->setDecorative(label->Caption().isEmpty());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "form.h"
 
+#include "accessible_table.h"
 #include "colors.h"
 #include "form_accessibility.h"
 #include "label.h"
@@ -27,16 +28,56 @@ Form::~Form()
 {
     for (const auto& [control, id] : accessibleIds_)
         QAccessible::deleteAccessibleInterface(id);
+    for (const auto& [table, id] : accessibleTables_)
+        QAccessible::deleteAccessibleInterface(id);
 }
 
 QAccessibleInterface* Form::accessibleFor(const LightweightControl& control) const
 {
+    for (const auto& [table, id] : accessibleTables_)
+        if (QAccessibleInterface* cell = table->cellFor(control))
+            return cell;
     const auto known = accessibleIds_.find(&control);
     if (known != accessibleIds_.end())
         return QAccessible::accessibleInterface(known->second);
     auto* created = new LightweightAccessible(const_cast<Form&>(*this), control);
     accessibleIds_[&control] = QAccessible::registerAccessibleInterface(created);
     return created;
+}
+
+QAccessibleInterface* Form::addAccessibleTable(std::unique_ptr<AccessibleTableSource> source)
+{
+    auto* table = new AccessibleTable(*this, std::move(source));
+    accessibleTables_.emplace_back(table, QAccessible::registerAccessibleInterface(table));
+    accessibleChildrenChanged();
+    return table;
+}
+
+const std::vector<QAccessibleInterface*>& Form::accessibleControls() const
+{
+    if (accessibleControls_)
+        return *accessibleControls_;
+    std::vector<QAccessibleInterface*> walked;
+    std::vector<const AccessibleTable*> placed;
+    for (const auto& control : controls_) {
+        if (control->decorative())
+            continue;
+        const auto table = std::find_if(accessibleTables_.begin(), accessibleTables_.end(),
+                                        [&](const auto& t) { return t.first->paints(*control); });
+        if (table == accessibleTables_.end()) {
+            walked.push_back(accessibleFor(*control));
+        } else if (std::find(placed.begin(), placed.end(), table->first) == placed.end()) {
+            placed.push_back(table->first);
+            walked.push_back(table->first);
+        }
+    }
+    return accessibleControls_.emplace(std::move(walked));
+}
+
+QRect Form::screenRect(const QRectF& pixels) const
+{
+    const QRect local = pixels.toAlignedRect();
+    return QRect(mapToGlobal(local.topLeft()), local.size());
 }
 
 namespace {
@@ -83,6 +124,7 @@ void Form::insertAfter(const LightweightControl& after, std::unique_ptr<Lightwei
     const auto place = std::find_if(controls_.begin(), controls_.end(),
                                     [&after](const auto& c) { return c.get() == &after; });
     controls_.insert(place == controls_.end() ? place : place + 1, std::move(control));
+    accessibleChildrenChanged();
 }
 
 void Form::paintEvent(QPaintEvent* event)

@@ -5,9 +5,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
+class AccessibleTable;
+class AccessibleTableSource;
 class Label;
 class QAccessibleInterface;
 class LightweightControl;
@@ -34,6 +37,7 @@ public:
         auto control = std::make_unique<Control>(*this);
         Control& added = *control;
         controls_.push_back(std::move(control));
+        accessibleChildrenChanged();
         return added;
     }
     // A hidden copy of original, painted right after `after`.
@@ -59,8 +63,20 @@ public:
     std::int16_t MousePointer() const { return mousePointer_; }
     void setMousePointer(std::int16_t pointer);
 
-    // What screen readers see of one of its lightweight controls.
+    // What screen readers see of one of its lightweight controls: its own
+    // interface, or its cell where it paints part of a table.
     QAccessibleInterface* accessibleFor(const LightweightControl& control) const;
+    // Shows screen readers the labels of a table as one table, in place of
+    // the labels one by one. The table lives as long as the form.
+    QAccessibleInterface* addAccessibleTable(std::unique_ptr<AccessibleTableSource> source);
+    // What screen readers walk after the child widgets, in paint order:
+    // each control that is not decorative, and each table once, where its
+    // first label is painted.
+    const std::vector<QAccessibleInterface*>& accessibleControls() const;
+    // Called when a control joins or leaves what screen readers walk.
+    void accessibleChildrenChanged() { accessibleControls_.reset(); }
+    // A rectangle in the form's logical pixels, on the screen.
+    QRect screenRect(const QRectF& pixels) const;
 
     // Called by the lightweight controls when what they show changes.
     void repaintArea(const QRectF& pixels);
@@ -85,4 +101,6 @@ private:
     Label* pressed_ = nullptr;
     // Registered accessible interfaces of the controls, made when first asked for.
     mutable std::unordered_map<const LightweightControl*, unsigned> accessibleIds_;
+    std::vector<std::pair<AccessibleTable*, unsigned>> accessibleTables_;
+    mutable std::optional<std::vector<QAccessibleInterface*>> accessibleControls_;
 };

@@ -4,6 +4,7 @@
 #include "label.h"
 #include "lightweight_control.h"
 
+#include <QLocale>
 #include <QWidget>
 #include <algorithm>
 
@@ -33,7 +34,7 @@ Form* FormAccessible::form() const
 
 int FormAccessible::childCount() const
 {
-    return QAccessibleWidget::childCount() + int(form()->controls().size());
+    return QAccessibleWidget::childCount() + int(form()->accessibleControls().size());
 }
 
 QAccessibleInterface* FormAccessible::child(int index) const
@@ -41,55 +42,81 @@ QAccessibleInterface* FormAccessible::child(int index) const
     const int widgets = QAccessibleWidget::childCount();
     if (index < widgets)
         return QAccessibleWidget::child(index);
-    const auto& controls = form()->controls();
+    const auto& controls = form()->accessibleControls();
     if (index - widgets >= int(controls.size()))
         return nullptr;
-    return form()->accessibleFor(*controls[std::size_t(index - widgets)]);
+    return controls[std::size_t(index - widgets)];
 }
 
 int FormAccessible::indexOfChild(const QAccessibleInterface* child) const
 {
-    const int widgets = QAccessibleWidget::childCount();
-    const auto& controls = form()->controls();
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        if (form()->accessibleFor(*controls[i]) == child)
-            return widgets + int(i);
+    const auto& controls = form()->accessibleControls();
+    const auto found = std::find(controls.begin(), controls.end(), child);
+    if (found != controls.end())
+        return QAccessibleWidget::childCount() + int(found - controls.begin());
     return QAccessibleWidget::indexOfChild(child);
 }
 
+QAccessibleInterface* FormAccessible::childAt(int x, int y) const
+{
+    for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+        QAccessibleInterface* widget = QAccessibleWidget::child(i);
+        if (!widget->state().invisible && widget->rect().contains(x, y))
+            return widget;
+    }
+    const auto& controls = form()->accessibleControls();
+    const auto front = std::find_if(controls.rbegin(), controls.rend(), [x, y](QAccessibleInterface* c) {
+        return !c->state().invisible && c->rect().contains(x, y);
+    });
+    return front == controls.rend() ? nullptr : *front;
+}
+
 LightweightAccessible::LightweightAccessible(Form& form, const LightweightControl& control)
-    : form_(&form), control_(&control)
+    : PaintedAccessible(form), control_(&control)
 {
 }
 
-bool LightweightAccessible::isValid() const
+QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
+LightweightAccessible::relations(QAccessible::Relation match) const
 {
-    return true;
-}
-
-QWindow* LightweightAccessible::window() const
-{
-    return form_->windowHandle();
+    QList<std::pair<QAccessibleInterface*, QAccessible::Relation>> related;
+    const AccessibleTraits& traits = control_->accessible();
+    if (traits.labelledBy && (match & QAccessible::Label))
+        related.append({form().accessibleFor(*traits.labelledBy), QAccessible::Label});
+    if (traits.labelFor && (match & QAccessible::Labelled))
+        related.append({form().accessibleFor(*traits.labelFor), QAccessible::Labelled});
+    return related;
 }
 
 QAccessibleInterface* LightweightAccessible::parent() const
 {
-    return QAccessible::queryAccessibleInterface(form_);
+    return QAccessible::queryAccessibleInterface(&form());
 }
 
 QString LightweightAccessible::text(QAccessible::Text t) const
 {
-    return t == QAccessible::Name ? control_->accessibleText() : QString();
+    const AccessibleTraits& traits = control_->accessible();
+    switch (t) {
+    case QAccessible::Name:
+        return control_->accessibleText();
+    case QAccessible::Description:
+        return traits.description;
+    case QAccessible::Value:
+        return traits.valueShownBy ? traits.valueShownBy->Caption() : QString();
+    default:
+        return QString();
+    }
 }
 
 QRect LightweightAccessible::rect() const
 {
-    const QRect local = control_->pixelBounds().toAlignedRect();
-    return QRect(form_->mapToGlobal(local.topLeft()), local.size());
+    return form().screenRect(control_->pixelBounds());
 }
 
 QAccessible::Role LightweightAccessible::role() const
 {
+    if (const auto role = control_->accessible().role)
+        return *role;
     return dynamic_cast<const Label*>(control_) ? QAccessible::StaticText : QAccessible::Graphic;
 }
 
@@ -99,4 +126,42 @@ QAccessible::State LightweightAccessible::state() const
     state.invisible = !control_->Visible();
     state.readOnly = true;
     return state;
+}
+
+void* LightweightAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::ValueInterface && control_->accessible().valueShownBy)
+        return static_cast<QAccessibleValueInterface*>(this);
+    if (type == QAccessible::ActionInterface && pressable())
+        return static_cast<QAccessibleActionInterface*>(this);
+    return nullptr;
+}
+
+// An empty caption shows no number: 0.
+QVariant LightweightAccessible::currentValue() const
+{
+    const Label* shown = control_->accessible().valueShownBy;
+    return shown ? QLocale().toDouble(shown->Caption()) : 0.0;
+}
+
+QVariant LightweightAccessible::maximumValue() const
+{
+    return control_->accessible().maximumValue;
+}
+
+bool LightweightAccessible::pressable() const
+{
+    const auto* label = dynamic_cast<const Label*>(control_);
+    return label && label->onClick();
+}
+
+QStringList LightweightAccessible::actionNames() const
+{
+    return pressable() ? QStringList{pressAction()} : QStringList{};
+}
+
+void LightweightAccessible::doAction(const QString& actionName)
+{
+    if (actionName == pressAction() && pressable())
+        static_cast<const Label*>(control_)->onClick()();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "painted_accessible.h"
+
 #include <QAccessibleWidget>
 
 class Form;
@@ -7,7 +9,8 @@ class LightweightControl;
 
 // Lets screen readers walk a form's lightweight controls as if they were
 // children of their own: after the form's child widgets come its labels and
-// lines, in paint order, each with its name and what it shows.
+// lines in paint order (decorative ones left out, the labels of a table as
+// one table), each with its name and what it shows.
 class FormAccessible : public QAccessibleWidget {
 public:
     explicit FormAccessible(Form* form);
@@ -15,36 +18,48 @@ public:
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;
+    // What lies in front at a point on the screen: a widget, else the
+    // control painted last there.
+    QAccessibleInterface* childAt(int x, int y) const override;
 
 private:
     Form* form() const;
 };
 
 // The interface of one lightweight control; the form keeps it registered
-// for as long as the control lives.
-class LightweightAccessible : public QAccessibleInterface {
+// for as long as the control lives. A control that stands for a number has
+// the value interface; a label with a click handler has the press action.
+class LightweightAccessible : public PaintedAccessible,
+                              public QAccessibleValueInterface,
+                              public QAccessibleActionInterface {
 public:
     LightweightAccessible(Form& form, const LightweightControl& control);
 
-    bool isValid() const override;
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override;
     QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
-    relations(QAccessible::Relation) const override { return {}; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    relations(QAccessible::Relation match) const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
+    void* interface_cast(QAccessible::InterfaceType type) override;
+
+    // QAccessibleValueInterface: the number shown, which only the program
+    // changes.
+    QVariant currentValue() const override;
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override;
+    QVariant minimumValue() const override { return 0.0; }
+    QVariant minimumStepSize() const override { return 0.0; }
+
+    // QAccessibleActionInterface: press, as a click does.
+    QStringList actionNames() const override;
+    void doAction(const QString& actionName) override;
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    Form* form_;
+    bool pressable() const;
+
     const LightweightControl* control_;
 };
 

@@ -84,11 +84,14 @@ void Label::paint(QPainter& painter) const
     painter.restore();
 }
 
+// A label that shows its own value is named without it, so that its name
+// stays when the value changes.
 QString Label::accessibleText() const
 {
-    if (name().isEmpty() || caption_.isEmpty())
-        return caption_.isEmpty() ? name() : caption_;
-    return name() + QStringLiteral(": ") + caption_;
+    const QString shown = visibleText(caption_);
+    if (shown.isEmpty() || accessible().valueShownBy == this)
+        return name();
+    return name().isEmpty() ? shown : name() + QStringLiteral(": ") + shown;
 }
 
 QString Label::visibleText(const QString& caption)

@@ -11,8 +11,20 @@ void LightweightControl::setVisible(bool visible)
     visible_ = visible;
 }
 
+void LightweightControl::setDecorative(bool decorative)
+{
+    decorative_ = decorative;
+    form_->accessibleChildrenChanged();
+}
+
 void LightweightControl::changed() const
 {
     if (visible_)
         form_->repaintArea(pixelBounds());
+}
+
+void relateLabel(LightweightControl& caption, LightweightControl& control)
+{
+    caption.accessible().labelFor = &control;
+    control.accessible().labelledBy = &caption;
 }

@@ -1,10 +1,29 @@
 #pragma once
 
+#include <QAccessible>
 #include <QRectF>
 #include <QString>
+#include <optional>
 
 class Form;
+class Label;
+class LightweightControl;
 class QPainter;
+
+// What screen readers are told of a lightweight control besides its text.
+struct AccessibleTraits {
+    // The role it plays, where its kind's own (static text for a label, a
+    // graphic for a line) does not say it.
+    std::optional<QAccessible::Role> role;
+    QString description;
+    // A control that stands for a number: the label that shows the number,
+    // and the largest the number can be.
+    const Label* valueShownBy = nullptr;
+    double maximumValue = 0;
+    // The caption that names this control, or the control this caption names.
+    const LightweightControl* labelledBy = nullptr;
+    const LightweightControl* labelFor = nullptr;
+};
 
 // A control that has no window of its own: its form paints it, in the form's
 // paint order, behind every windowed control.
@@ -25,6 +44,11 @@ public:
     // Each control's own name, as the window calls it, for screen readers.
     QString name() const { return name_; }
     void setName(const QString& name) { name_ = name; }
+    AccessibleTraits& accessible() { return accessible_; }
+    const AccessibleTraits& accessible() const { return accessible_; }
+    // Decorative controls are left out of what screen readers walk.
+    bool decorative() const { return decorative_; }
+    void setDecorative(bool decorative);
 
 protected:
     LightweightControl(const LightweightControl&) = default;
@@ -44,5 +68,10 @@ protected:
 private:
     Form* form_;
     bool visible_ = true;
+    bool decorative_ = false;
     QString name_;
+    AccessibleTraits accessible_;
 };
+
+// Makes caption the label of control for screen readers, both ways.
+void relateLabel(LightweightControl& caption, LightweightControl& control);

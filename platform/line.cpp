@@ -42,5 +42,5 @@ void Line::paint(QPainter& painter) const
 
 QString Line::accessibleText() const
 {
-    return description_.isEmpty() ? name() : description_;
+    return name();
 }

@@ -28,11 +28,8 @@ public:
     void paint(QPainter& painter) const override;
     QString accessibleText() const override;
 
-    void setAccessibleDescription(const QString& text) { description_ = text; }
-
 private:
     float x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
     std::uint32_t borderColor_ = 0;
     std::int16_t borderWidth_ = 1;
-    QString description_;
 };

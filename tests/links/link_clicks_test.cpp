@@ -3,7 +3,9 @@
 #include "web_addresses.h"
 #include "window_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -44,7 +46,7 @@ struct Control {
     QString address;
 };
 
-class LinkClickTest : public WindowTest, public testing::WithParamInterface<Control> {
+class WithHelpWindow : public WindowTest {
 protected:
     void SetUp() override
     {
@@ -53,8 +55,14 @@ protected:
         help = window->helpWindow();
         ASSERT_NE(help, nullptr);
     }
+    QWidget* ownerOf(Owner owner) const
+    {
+        return owner == Owner::Main ? static_cast<QWidget*>(window.get()) : help;
+    }
     frmHelp* help = nullptr;
 };
+
+class LinkClickTest : public WithHelpWindow, public testing::WithParamInterface<Control> {};
 
 // Each click is one request, made on behalf of the window that holds the
 // control; the page opening or not shows nothing.
@@ -67,9 +75,8 @@ TEST_P(LinkClickTest, TwoClicksAreTwoRequestsOrNoneAtAll)
         EXPECT_TRUE(links.requests.empty());
     } else {
         ASSERT_EQ(links.requests.size(), 2u);
-        QWidget* owner = control.owner == Owner::Main ? static_cast<QWidget*>(window.get()) : help;
         for (const auto& request : links.requests) {
-            EXPECT_EQ(request.owner, owner);
+            EXPECT_EQ(request.owner, ownerOf(control.owner));
             EXPECT_EQ(request.address, control.address);
         }
     }
@@ -101,6 +108,64 @@ INSTANTIATE_TEST_SUITE_P(
         Control{"window", [](frmMain&, frmHelp& h) { click(h, QPointF(2, 415)); }, Owner::None,
                 {}}),
     [](const testing::TestParamInfo<Control>& row) { return std::string(row.param.name); });
+
+struct Link {
+    const char* name;
+    std::function<QAccessibleInterface*(frmMain&, frmHelp&)> accessible;
+    Owner owner;
+    QString address;
+};
+
+class LinkActionTest : public WithHelpWindow, public testing::WithParamInterface<Link> {};
+
+// A screen reader sees each link as a link and presses it as a click does.
+TEST_P(LinkActionTest, PressActionOpensThePage)
+{
+    QAccessibleInterface* link = GetParam().accessible(*window, *help);
+    EXPECT_EQ(link->role(), QAccessible::Link);
+    ASSERT_NE(link->actionInterface(), nullptr);
+    const QString press = QAccessibleActionInterface::pressAction();
+    EXPECT_EQ(link->actionInterface()->actionNames().value(0), press);
+    link->actionInterface()->doAction(press);
+    ASSERT_EQ(links.requests.size(), 1u);
+    EXPECT_EQ(links.requests[0].owner, ownerOf(GetParam().owner));
+    EXPECT_EQ(links.requests[0].address, GetParam().address);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, LinkActionTest,
+    testing::Values(
+        Link{"lblQuorvex", [](frmMain& m, frmHelp&) { return m.accessibleFor(*m.lblQuorvex); },
+             Owner::Main, makerHomePage()},
+        Link{"Label2", [](frmMain&, frmHelp& h) { return h.accessibleFor(*h.Label2); }, Owner::Help,
+             makerHomePage()},
+        Link{"AmazonLink",
+             [](frmMain&, frmHelp& h) { return QAccessible::queryAccessibleInterface(h.AmazonLink); },
+             Owner::Help, storePage()}),
+    [](const testing::TestParamInfo<Link>& row) { return std::string(row.param.name); });
+
+// The focused badge opens its page on Space, Return and Enter, once however
+// long the key is held; the decorative picture takes no such keys.
+TEST_F(WithHelpWindow, KeysOnTheFocusedBadgeOpenTheStorePage)
+{
+    const auto press = [](QWidget* target, int key, bool autoRepeat = false) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(target, &event);
+    };
+    for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        press(help->AmazonLink, key);
+    press(help->AmazonLink, Qt::Key_Space, true);
+    press(help->AmazonLink, Qt::Key_A);
+    press(help->Picture1, Qt::Key_Space);
+    ASSERT_EQ(links.requests.size(), 3u);
+    for (const auto& request : links.requests)
+        EXPECT_EQ(request.address, storePage());
+
+    QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(help->Picture1);
+    EXPECT_EQ(picture->role(), QAccessible::Graphic);
+    EXPECT_FALSE(picture->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::pressAction()));
+}
 
 // A press on the badge that is released elsewhere is no click.
 TEST_F(WindowTest, PressOnTheBadgeReleasedOutsideOpensNothing)

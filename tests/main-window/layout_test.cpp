@@ -117,7 +117,8 @@ TEST_F(LayoutTest, ControlsHaveAccessibleNames)
             EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->metaObject()->className();
         }
     }
-    EXPECT_EQ(window->lblASCIICount(65).accessibleText(), "Count of code 65");
+    EXPECT_EQ(window->accessibleFor(window->lblASCIICount(65))->text(QAccessible::Description),
+              "Count of code 65");
     EXPECT_EQ(window->Label1(4).accessibleText(), "Legend: A-Z");
 }
 
@@ -133,11 +134,10 @@ TEST_F(LayoutTest, ScreenReadersCanWalkTheTableAndTheBars)
         EXPECT_EQ(form->indexOfChild(child), i);
         names << child->text(QAccessible::Name);
     }
-    EXPECT_GE(form->childCount(), 256 * 6);
-    EXPECT_TRUE(names.contains("Count of code 65: 3"));
-    EXPECT_TRUE(names.contains("Frequency of code 66: 0.25"));
+    EXPECT_TRUE(names.contains("Frequency table"));
     EXPECT_TRUE(names.contains("Calculate Frequencies"));
     EXPECT_TRUE(names.contains("Bar of code 65"));
+    EXPECT_TRUE(names.contains("Bar of code 255"));
 }
 
 } // namespace
