@@ -1,7 +1,8 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
-TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils
+TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils appstream man-db
+PACKAGE_PACKAGES := dpkg-dev file lintian
 
 .PHONY: run test bench build package packages-build packages-run packages-test
 
@@ -30,6 +31,8 @@ bench: build
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
 
-# A Debian package of the release build, in build/release.
+# A Debian package of the release build, in build/release, checked by lintian.
 package: packages-build
+	@scripts/ensure-packages $(PACKAGE_PACKAGES)
 	cmake --preset release && cmake --build --preset release && cd build/release && cpack -G DEB
+	lintian --fail-on error,warning build/release/tallivor_*.deb
