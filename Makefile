@@ -1,9 +1,13 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
-TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils qt6-base-private-dev
+TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils appstream man-db qt6-base-private-dev
+PACKAGE_PACKAGES := dpkg-dev file lintian
+SCREENSHOT_PACKAGES := xvfb x11-utils xdotool imagemagick
+# The virtual display `make screenshots` starts.
+SCREENSHOT_DISPLAY ?= :92
 
-.PHONY: run test bench build package packages-build packages-run packages-test accessibility-check
+.PHONY: run test bench build package screenshots accessibility-check packages-build packages-run packages-test
 
 packages-build:
 	@scripts/ensure-packages $(BUILD_PACKAGES)
@@ -36,6 +40,14 @@ bench: build
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
 
-# A Debian package of the release build, in build/release.
+# A Debian package of the release build, in build/release, checked by lintian.
 package: packages-build
+	@scripts/ensure-packages $(PACKAGE_PACKAGES)
 	cmake --preset release && cmake --build --preset release && cd build/release && cpack -G DEB
+	lintian --fail-on error,warning build/release/tallivor_*.deb
+
+# The README's pictures, taken from the release program on a virtual display.
+screenshots: packages-run
+	@scripts/ensure-packages $(SCREENSHOT_PACKAGES)
+	cmake --preset release && cmake --build --preset release --target tallivor
+	scripts/take-screenshots build/release/tallivor resources/screenshots $(SCREENSHOT_DISPLAY)

@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Tallivor"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     // Lets the desktop match the window to its entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("tallivor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quorvex.tallivor"));
     // One look on every desktop, so the designed layout holds.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());

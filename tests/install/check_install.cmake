@@ -1,9 +1,12 @@
-# cmake -DBUILD_DIR=... -DPREFIX=... [-DDESKTOP_FILE_VALIDATE=...] -P check_install.cmake
+# cmake -DBUILD_DIR=... -DPREFIX=... [-DDESKTOP_FILE_VALIDATE=...] [-DAPPSTREAMCLI=...]
+#       [-DMAN=...] -P check_install.cmake
 #
 # Installs BUILD_DIR into PREFIX, emptied first, and checks that exactly the
-# program, its desktop entry and its icons land in their standard places, that
-# the entry names the installed program and icon, and that each icon has its
-# size. Runs desktop-file-validate on the entry where it is installed.
+# program, its desktop entry and metadata, its icons, its manual page and its
+# copyright and changelog land in their standard places, that the entry names
+# the installed program and icon, and that each icon has its size. Where the
+# checkers are installed, it runs desktop-file-validate on the entry,
+# appstreamcli on the installed tree, and man on the page with its warnings on.
 cmake_minimum_required(VERSION 3.25)
 
 file(REMOVE_RECURSE "${PREFIX}")
@@ -13,9 +16,14 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed:\n${output}")
 endif()
 
+set(app_id example.quorvex.tallivor)
 set(expected
     bin/tallivor
-    share/applications/tallivor.desktop
+    share/applications/${app_id}.desktop
+    share/doc/tallivor/changelog.gz
+    share/doc/tallivor/copyright
+    share/man/man1/tallivor.1.gz
+    share/metainfo/${app_id}.metainfo.xml
     share/icons/hicolor/32x32/apps/tallivor.png
     share/icons/hicolor/64x64/apps/tallivor.png
     share/icons/hicolor/256x256/apps/tallivor.png)
@@ -33,7 +41,7 @@ if(NOT not_executable EQUAL 0)
 endif()
 
 # The entry starts the installed program and shows the installed icon.
-file(STRINGS "${PREFIX}/share/applications/tallivor.desktop" entry)
+file(STRINGS "${PREFIX}/share/applications/${app_id}.desktop" entry)
 foreach(key IN ITEMS "Exec=tallivor" "Icon=tallivor" "Type=Application" "Name=Tallivor")
     if(NOT key IN_LIST entry)
         message(FATAL_ERROR "the desktop entry lacks ${key}")
@@ -55,15 +63,50 @@ foreach(size IN ITEMS 32 64 256)
     endif()
 endforeach()
 
-if(DESKTOP_FILE_VALIDATE)
-    execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${PREFIX}/share/applications/tallivor.desktop"
-                    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-    if(NOT result EQUAL 0 OR NOT output STREQUAL "")
-        message(FATAL_ERROR "desktop-file-validate:\n${output}")
+# Runs a checker given after COMMAND. It must exit with 0 and write nothing
+# to the streams named after QUIET (OUTPUT, ERROR).
+function(expect_no_complaints label)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "QUIET;COMMAND")
+    execute_process(COMMAND ${arg_COMMAND}
+                    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    set(complaints "")
+    if("OUTPUT" IN_LIST arg_QUIET)
+        string(APPEND complaints "${out}")
     endif()
-    message(STATUS "desktop-file-validate: no complaints")
+    if("ERROR" IN_LIST arg_QUIET)
+        string(APPEND complaints "${err}")
+    endif()
+    if(NOT complaints STREQUAL "")
+        message(FATAL_ERROR "${label}:\n${complaints}")
+    elseif(NOT result EQUAL 0)
+        message(FATAL_ERROR "${label} failed (${result}):\n${out}${err}")
+    endif()
+    message(STATUS "${label}: no complaints")
+endfunction()
+
+if(DESKTOP_FILE_VALIDATE)
+    expect_no_complaints(desktop-file-validate QUIET OUTPUT ERROR
+        COMMAND "${DESKTOP_FILE_VALIDATE}" "${PREFIX}/share/applications/${app_id}.desktop")
 else()
     message(STATUS "desktop-file-validate not installed; the entry was not validated")
+endif()
+
+# The whole tree, so that the metadata's launchable is checked against the
+# entry as installed. Hints alone leave the exit status 0.
+if(APPSTREAMCLI)
+    expect_no_complaints("appstreamcli validate-tree"
+        COMMAND "${APPSTREAMCLI}" validate-tree --no-net --pedantic "${PREFIX}")
+else()
+    message(STATUS "appstreamcli not installed; the metadata was not validated")
+endif()
+
+# As Debian's checks read a page: every troff complaint goes to stderr.
+if(MAN)
+    expect_no_complaints("man --warnings" QUIET ERROR
+        COMMAND "${CMAKE_COMMAND}" -E env LC_ALL=C.UTF-8 MANROFFSEQ= MANWIDTH=80
+                "${MAN}" --warnings -E UTF-8 -l -Tutf8 -Z "${PREFIX}/share/man/man1/tallivor.1.gz")
+else()
+    message(STATUS "man not installed; the manual page was not checked")
 endif()
 
 file(REMOVE_RECURSE "${PREFIX}")
