@@ -21,6 +21,7 @@ int main(int argc, char* argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());
     installFontSubstitutions();
+    keepNoDialogHistory();
 
     QtMessageBox messageBox;
     QtOpenFilePrompt filePrompt;

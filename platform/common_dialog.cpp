@@ -1,6 +1,15 @@
 #include "common_dialog.h"
 
 #include <QFileDialog>
+#include <QSettings>
+
+void keepNoDialogHistory()
+{
+    // Settings files under a path that cannot be a folder can be neither
+    // found nor created.
+    for (const auto scope : {QSettings::UserScope, QSettings::SystemScope})
+        QSettings::setPath(QSettings::NativeFormat, scope, QStringLiteral("/dev/null"));
+}
 
 std::optional<QString> QtOpenFilePrompt::askForFile(QWidget* owner, const QString& title,
                                                     const QString& lastFileName)

@@ -22,6 +22,11 @@ public:
                                       const QString& lastFileName) override;
 };
 
+// Qt's file dialog keeps the folders it showed in the user's settings and
+// opens there next time. This program keeps nothing between runs: after this
+// call such settings are neither read nor written. Call once at start.
+void keepNoDialogHistory();
+
 // A file dialog object that keeps its state between showings: FileName is
 // the last confirmed path (empty at first) and a cancel leaves it unchanged.
 class CommonDialog {

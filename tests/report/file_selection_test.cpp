@@ -1,6 +1,8 @@
 #include "window_fixture.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QSettings>
 #include <filesystem>
 
 namespace {
@@ -41,6 +43,20 @@ TEST_F(FileSelectionTest, TheTwoDialogsRememberSeparately)
     EXPECT_EQ(window->txtDestinationFile->text(), "/data/report.txt");
     EXPECT_EQ(files.titles, (std::vector<QString>{"Source File", "Destination File",
                                                   "Destination File", "Source File"}));
+}
+
+TEST(DialogHistoryTest, IsNeitherKeptNorReadBack)
+{
+    keepNoDialogHistory();
+    {
+        QSettings dialogSettings(QSettings::UserScope, QStringLiteral("QtProject"));
+        dialogSettings.setValue(QStringLiteral("FileDialog/lastVisited"), QStringLiteral("file:///tmp"));
+        dialogSettings.sync();
+        EXPECT_EQ(dialogSettings.status(), QSettings::AccessError);
+    }
+    const QSettings readBack(QSettings::UserScope, QStringLiteral("QtProject"));
+    EXPECT_FALSE(readBack.contains(QStringLiteral("FileDialog/lastVisited")));
+    EXPECT_FALSE(QFileInfo::exists(readBack.fileName()));
 }
 
 } // namespace
