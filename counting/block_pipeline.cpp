@@ -1,7 +1,8 @@
 #include "block_pipeline.h"
 
-BlockPipeline::BlockPipeline(int workers, std::size_t blockSize)
+BlockPipeline::BlockPipeline(int workers, std::size_t blockSize, const std::atomic<bool>* stop)
     : blockSize_(blockSize)
+    , stop_(stop)
 {
     // Two buffers per worker: one being counted, one queued behind it, plus
     // the one the caller is filling.
@@ -31,7 +32,7 @@ unsigned char* BlockPipeline::acquire()
 
 void BlockPipeline::submit(unsigned char* buffer, std::size_t size)
 {
-    if (workers_.empty())
+    if (workers_.empty() && !stopRequested())
         countBytes(buffer, size, inlineCounts_);
     std::lock_guard lock(mutex_);
     if (workers_.empty() || size == 0)
@@ -60,9 +61,11 @@ void BlockPipeline::work(ByteCounts& counts)
             return; // closing, and nothing left to count
         const Block block = queued_.front();
         queued_.pop_front();
-        lock.unlock();
-        countBytes(block.data, block.size, counts);
-        lock.lock();
+        if (!stopRequested()) {
+            lock.unlock();
+            countBytes(block.data, block.size, counts);
+            lock.lock();
+        }
         free_.push_back(block.data);
         changed_.notify_all();
     }

@@ -2,6 +2,7 @@
 
 #include "count_kernel.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -13,10 +14,12 @@
 // Counts blocks of bytes on worker threads while the caller fills the next
 // block, so reading and counting overlap. A fixed set of buffers keeps memory
 // flat whatever the amount of data. With no workers, blocks are counted on
-// the caller's thread as they are submitted.
+// the caller's thread as they are submitted. Once *stop is set (when given),
+// blocks not yet counted are dropped, so a stopped pipeline frees its buffers
+// at once; its counts are then partial and for the caller to throw away.
 class BlockPipeline {
 public:
-    BlockPipeline(int workers, std::size_t blockSize);
+    BlockPipeline(int workers, std::size_t blockSize, const std::atomic<bool>* stop = nullptr);
     ~BlockPipeline();
     BlockPipeline(const BlockPipeline&) = delete;
     BlockPipeline& operator=(const BlockPipeline&) = delete;
@@ -39,8 +42,10 @@ private:
 
     void work(ByteCounts& counts);
     void stopWorkers();
+    bool stopRequested() const { return stop_ && stop_->load(std::memory_order_relaxed); }
 
     std::size_t blockSize_;
+    const std::atomic<bool>* stop_;
     std::vector<std::unique_ptr<unsigned char[]>> storage_;
     std::vector<unsigned char*> free_;
     std::deque<Block> queued_;

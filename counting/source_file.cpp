@@ -72,11 +72,14 @@ ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
 
     const auto readBlock = options.readBlock ? options.readBlock
                                              : decltype(options.readBlock)(::read);
-    BlockPipeline pipeline(options.workers, options.blockSize);
+    const auto stopRequested = [stop = options.stop] {
+        return stop && stop->load(std::memory_order_relaxed);
+    };
+    BlockPipeline pipeline(options.workers, options.blockSize, options.stop);
     const std::int64_t limit = kSourceLimit - std::int64_t{state.totalChars};
     std::int64_t total = 0;
     error = 0;
-    while (total < limit) {
+    while (total < limit && !stopRequested()) {
         unsigned char* buffer = pipeline.acquire();
         const auto wanted = static_cast<std::size_t>(
             std::min<std::int64_t>(pipeline.blockSize(), limit - total));
@@ -98,6 +101,10 @@ ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
     if (error != 0) {
         clearCounts(state);
         return failure(error, total);
+    }
+    if (stopRequested()) {
+        clearCounts(state);
+        return {ReadStatus::Stopped, {}, total};
     }
     for (int v = 0; v < 256; ++v)
         state.charCounts[v] += static_cast<std::int32_t>(counts[v]);

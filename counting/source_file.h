@@ -2,6 +2,7 @@
 
 #include "frequency_state.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,7 @@ enum class ReadStatus {
     Counted,      // the whole file was counted
     LimitReached, // counting stopped after exactly kSourceLimit bytes
     ReadFailed,   // the file could not be opened or read; counts are zeroed
+    Stopped,      // a stop was requested before the end; counts are zeroed
 };
 
 struct ReadOutcome {
@@ -36,6 +38,9 @@ struct ReadOptions {
     std::size_t blockSize = 1 << 20;
     // The read call, replaceable so that tests can inject failures.
     std::function<ssize_t(int fd, void* buffer, std::size_t size)> readBlock;
+    // Set from any thread to end the count early; looked at before each block
+    // is read and before each block is counted. Null: never stops.
+    const std::atomic<bool>* stop = nullptr;
 
     static int defaultWorkers();
 };
@@ -45,6 +50,8 @@ struct ReadOptions {
 // whichever comes first. Only a read of 0 bytes is taken as the end, so files
 // whose reported size is wrong (/proc) are counted in full. On ReadFailed the
 // counts and the total are zeroed, so nothing partial is ever shown as the
-// file's. Memory use does not depend on the file's size.
+// file's; the same holds on Stopped, which comes within a block's time of the
+// request, with every thread joined and the file closed. Memory use does not
+// depend on the file's size.
 ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
                            const ReadOptions& options = {});

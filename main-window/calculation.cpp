@@ -40,6 +40,7 @@ void frmMain::readFile()
 
     switch (outcome.status) {
     case ReadStatus::Counted:
+    case ReadStatus::Stopped: // nothing asks for a stop here yet; zeros are shown
         break;
     case ReadStatus::Missing:
         services_.messageBox.MsgBox(this, QString::fromLatin1(kMissingSourceMessage),

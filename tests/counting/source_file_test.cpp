@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -191,6 +192,29 @@ TEST_F(SourceFileTest, ReadErrorZeroesTheCountsAndGivesTheReason)
     EXPECT_EQ(outcome.bytesRead, 8192);
     EXPECT_EQ(state.totalChars, 0);
     EXPECT_EQ(state.charCounts['z'], 0);
+}
+
+TEST_F(SourceFileTest, StopRequestEndsTheCountBeforeTheNextBlockWithZeroCounts)
+{
+    const std::string path = write("data", std::string(10 * 4096, 'z'));
+    for (const int workers : {0, 2}) {
+        std::atomic<bool> stop = false;
+        int calls = 0;
+        ReadOptions options;
+        options.workers = workers;
+        options.blockSize = 4096;
+        options.stop = &stop;
+        options.readBlock = [&](int fd, void* buffer, std::size_t size) -> ssize_t {
+            if (++calls == 3)
+                stop = true;
+            return ::read(fd, buffer, size);
+        };
+        FrequencyState state;
+        EXPECT_EQ(readSourceFile(path, state, options).status, ReadStatus::Stopped) << workers;
+        EXPECT_EQ(calls, 3) << workers;
+        EXPECT_EQ(state.totalChars, 0) << workers;
+        EXPECT_EQ(state.charCounts['z'], 0) << workers;
+    }
 }
 
 TEST_F(SourceFileTest, InterruptedReadsAreRetried)
