@@ -33,7 +33,7 @@ struct ReadOutcome {
 };
 
 struct ReadOptions {
-    // Counting threads beside the reading one; 0 counts on the caller's thread.
+    // Threads that read and count beside the caller's, which does both too.
     int workers = defaultWorkers();
     std::size_t blockSize = 1 << 20;
     // The read call, replaceable so that tests can inject failures.
