@@ -17,11 +17,6 @@ constexpr std::size_t kSampleSize = 4096;
 // over 96 values still gains, over 128 loses.
 constexpr std::uint64_t kPairsBelowValues = 100;
 
-// Looking for runs costs about a tenth of the time of a stride without one
-// and saves most of the time of a stride with one: worth it from about one
-// stride in sixteen. Most program files have far fewer.
-constexpr std::size_t kRunsFromOneIn = 16;
-
 constexpr std::size_t kPairTableSize = 1 << 16;
 
 // True when the stride at p holds one value 32 times, which then costs one
@@ -38,6 +33,7 @@ bool isRun(const unsigned char* p)
 // One increment per byte, spread over sub-tables: values that repeat close
 // together land on different counters, so an increment seldom waits for the
 // store of the one before. One sub-table is enough for a small sample.
+// Looking for runs costs a twentieth of the time on data without any.
 // Gives the number of strides counted as runs.
 template <bool Runs, std::size_t Tables>
 std::size_t countSingles(const unsigned char* p, const unsigned char* end,
@@ -59,16 +55,16 @@ std::size_t countSingles(const unsigned char* p, const unsigned char* end,
     return runs;
 }
 
-// One increment per two bytes, which no kernel of one increment per byte can
-// reach: a core stores about one counter a cycle. The 256 KiB table stays in
-// the fast caches only while few distinct pairs occur, as in text and
+// One increment per two bytes, past the limit of about one increment a cycle
+// that every kernel of one increment per byte meets. The 256 KiB table stays
+// in the fast caches only while few distinct pairs occur, as in text and
 // programs; on bytes of all values alike it is slower than countSingles.
-template <bool Runs>
+// Looking for runs costs next to nothing here, so it always does.
 void countPairs(const unsigned char* p, const unsigned char* end, std::uint32_t* pairs,
                 ByteCounts& singles)
 {
     for (; end - p >= std::ptrdiff_t{kStride}; p += kStride) {
-        if (Runs && isRun(p)) {
+        if (isRun(p)) {
             singles[p[0]] += kStride;
             continue;
         }
@@ -116,10 +112,7 @@ void ByteCounter::add(const unsigned char* data, std::size_t size)
         countSingles<true>(data, end, singles_);
         break;
     case Kernel::Pairs:
-        countPairs<false>(data, end, pairTable(), singles_[0]);
-        break;
-    case Kernel::PairsAndRuns:
-        countPairs<true>(data, end, pairTable(), singles_[0]);
+        countPairs(data, end, pairTable(), singles_[0]);
         break;
     }
 }
@@ -133,11 +126,9 @@ ByteCounter::Kernel ByteCounter::countSample(const unsigned char* data, std::siz
         singles_[0][v] += sample_[0][v];
         squares += std::uint64_t{sample_[0][v]} * sample_[0][v];
     }
-    const bool pairs = squares * kPairsBelowValues > std::uint64_t{size} * size;
-    const bool withRuns = runs > 0 && runs * kRunsFromOneIn >= size / kStride;
-    if (pairs)
-        return withRuns ? Kernel::PairsAndRuns : Kernel::Pairs;
-    return withRuns ? Kernel::SinglesAndRuns : Kernel::Singles;
+    if (squares * kPairsBelowValues > std::uint64_t{size} * size)
+        return Kernel::Pairs;
+    return runs > 0 ? Kernel::SinglesAndRuns : Kernel::Singles;
 }
 
 std::uint32_t* ByteCounter::pairTable()

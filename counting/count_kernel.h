@@ -23,8 +23,8 @@ public:
         Chosen,         // picked for each block from a sample of its first bytes
         Singles,        // one increment per byte, into eight sub-tables
         SinglesAndRuns, // the same, but 32 equal bytes in a row take one add
-        Pairs,          // one increment per two bytes, into a table of pairs
-        PairsAndRuns,   // the same, but 32 equal bytes in a row take one add
+        Pairs,          // one increment per two bytes, into a table of pairs,
+                        // and 32 equal bytes in a row take one add
     };
 
     explicit ByteCounter(Kernel kernel = Kernel::Chosen);
