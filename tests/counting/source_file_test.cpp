@@ -227,6 +227,26 @@ TEST_F(SourceFileTest, CountsHolesAsZerosUpToExactlyTheLimit)
     }
 }
 
+// A file cut short after its first block was read: the count is what was
+// there when each part was looked at, never zeros past the new end.
+TEST_F(SourceFileTest, FileCutShortWhileCountedGivesTheCountsOfWhatWasThere)
+{
+    constexpr off_t kMiB = 1 << 20;
+    const std::string path = sparse("shrinking", 64 * kMiB, {{0, kMiB, 'A'}, {32 * kMiB, 4096, 'B'}});
+    ReadOptions options;
+    options.readBlock = [&path](int fd, void* buffer, std::size_t size) {
+        const ssize_t got = ::read(fd, buffer, size);
+        EXPECT_EQ(::truncate(path.c_str(), 8 * kMiB), 0);
+        return got;
+    };
+    FrequencyState state;
+    EXPECT_EQ(readSourceFile(path, state, options).status, ReadStatus::Counted);
+    EXPECT_EQ(state.totalChars, 8 * kMiB);
+    EXPECT_EQ(state.charCounts['A'], kMiB);
+    EXPECT_EQ(state.charCounts['B'], 0);
+    EXPECT_EQ(state.charCounts[0], 7 * kMiB);
+}
+
 TEST_F(SourceFileTest, ReadErrorZeroesTheCountsAndGivesTheReason)
 {
     const std::string path = write("data", std::string(10'000, 'z'));
