@@ -71,7 +71,7 @@ std::int64_t holeAt(int fd, std::int64_t offset, bool& known)
 struct FileBlocks {
     int fd;
     std::int64_t limit;
-    std::function<ssize_t(int fd, void* buffer, std::size_t size)> readBlock;
+    decltype(ReadOptions::readBlock) readBlock;
     std::int64_t total = 0; // bytes given or skipped: the file's position
     std::int64_t holeZeros = 0;
     int error = 0; // of the read that failed, which ends the file
