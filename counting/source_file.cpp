@@ -1,6 +1,6 @@
 #include "source_file.h"
 
-#include "block_pipeline.h"
+#include "block_counting.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -45,11 +45,79 @@ int openRegularFile(const std::string& path, int& error)
     return fd;
 }
 
+// The length of the hole from offset to the next data, whose bytes read as
+// zeros; 0 when data starts at offset. Clears `known` when the file system
+// cannot tell holes from data, so that it is asked no more. Leaves the file's
+// position at the end of the hole; -1 with errno when that fails.
+std::int64_t holeAt(int fd, std::int64_t offset, bool& known)
+{
+    off_t data = ::lseek(fd, offset, SEEK_DATA);
+    if (data < 0 && errno == ENXIO) {
+        // No data after offset: the file ends there or in a hole.
+        struct stat info {};
+        data = ::fstat(fd, &info) == 0 ? std::max<off_t>(offset, info.st_size) : offset;
+        if (::lseek(fd, data, SEEK_SET) < 0)
+            return -1;
+    }
+    if (data < offset) {
+        known = false;
+        return 0;
+    }
+    return data - offset;
+}
+
+// A file's bytes, block after block, from its start to its end or the limit,
+// for countBlocks; holes are skipped and their length kept as zeros.
+struct FileBlocks {
+    int fd;
+    std::int64_t limit;
+    decltype(ReadOptions::readBlock) readBlock;
+    std::int64_t total = 0; // bytes given or skipped: the file's position
+    std::int64_t holeZeros = 0;
+    int error = 0; // of the read that failed, which ends the file
+    bool holesKnown = true;
+
+    std::size_t next(unsigned char* block, std::size_t capacity)
+    {
+        while (total < limit) {
+            // Asked before every block, so a hole is skipped from the first
+            // block boundary inside it; shorter holes are read, which is
+            // cheaper than many small reads between them.
+            if (holesKnown) {
+                const std::int64_t hole = holeAt(fd, total, holesKnown);
+                if (hole < 0) {
+                    error = errno;
+                    return 0;
+                }
+                if (hole > 0) {
+                    const std::int64_t zeros = std::min(hole, limit - total);
+                    holeZeros += zeros;
+                    total += zeros;
+                    continue;
+                }
+            }
+            const auto wanted = std::min<std::int64_t>(std::int64_t(capacity), limit - total);
+            const ssize_t got = readBlock(fd, block, static_cast<std::size_t>(wanted));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                error = errno;
+            if (got <= 0)
+                return 0;
+            total += got;
+            return static_cast<std::size_t>(got);
+        }
+        return 0;
+    }
+};
+
 } // namespace
 
 int ReadOptions::defaultWorkers()
 {
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    // A thread a core, at most four, and two at least so that reading
+    // overlaps counting.
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 4u)) - 1;
 }
 
 bool sourceExists(const std::string& path)
@@ -70,44 +138,26 @@ ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
     if (fd < 0)
         return failure(error, 0);
 
-    const auto readBlock = options.readBlock ? options.readBlock
-                                             : decltype(options.readBlock)(::read);
-    const auto stopRequested = [stop = options.stop] {
-        return stop && stop->load(std::memory_order_relaxed);
-    };
-    BlockPipeline pipeline(options.workers, options.blockSize, options.stop);
-    const std::int64_t limit = kSourceLimit - std::int64_t{state.totalChars};
-    std::int64_t total = 0;
-    error = 0;
-    while (total < limit && !stopRequested()) {
-        unsigned char* buffer = pipeline.acquire();
-        const auto wanted = static_cast<std::size_t>(
-            std::min<std::int64_t>(pipeline.blockSize(), limit - total));
-        const ssize_t got = readBlock(fd, buffer, wanted);
-        if (got < 0 && errno == EINTR) {
-            pipeline.submit(buffer, 0);
-            continue;
-        }
-        if (got < 0)
-            error = errno;
-        pipeline.submit(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
-        if (got <= 0)
-            break;
-        total += got;
-    }
-    const ByteCounts counts = pipeline.finish();
+    FileBlocks file{fd, kSourceLimit - std::int64_t{state.totalChars},
+                    options.readBlock ? options.readBlock : decltype(options.readBlock)(::read)};
+    ByteCounts counts = countBlocks(
+        options.workers, options.blockSize,
+        [&file](unsigned char* block, std::size_t capacity) { return file.next(block, capacity); },
+        options.stop);
+    counts[0] += static_cast<std::uint32_t>(file.holeZeros);
     ::close(fd);
 
-    if (error != 0) {
+    if (file.error != 0) {
         clearCounts(state);
-        return failure(error, total);
+        return failure(file.error, file.total);
     }
-    if (stopRequested()) {
+    if (options.stop && options.stop->load(std::memory_order_relaxed)) {
         clearCounts(state);
-        return {ReadStatus::Stopped, {}, total};
+        return {ReadStatus::Stopped, {}, file.total};
     }
     for (int v = 0; v < 256; ++v)
         state.charCounts[v] += static_cast<std::int32_t>(counts[v]);
-    state.totalChars += static_cast<std::int32_t>(total);
-    return {total >= limit ? ReadStatus::LimitReached : ReadStatus::Counted, {}, total};
+    state.totalChars += static_cast<std::int32_t>(file.total);
+    const ReadStatus status = file.total >= file.limit ? ReadStatus::LimitReached : ReadStatus::Counted;
+    return {status, {}, file.total};
 }

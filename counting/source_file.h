@@ -33,7 +33,7 @@ struct ReadOutcome {
 };
 
 struct ReadOptions {
-    // Counting threads beside the reading one; 0 counts on the caller's thread.
+    // Threads that read and count beside the caller's, which does both too.
     int workers = defaultWorkers();
     std::size_t blockSize = 1 << 20;
     // The read call, replaceable so that tests can inject failures.
@@ -48,10 +48,11 @@ struct ReadOptions {
 // Counts the bytes of the file at path into state.charCounts and
 // state.totalChars, from its first byte to its end or to kSourceLimit bytes,
 // whichever comes first. Only a read of 0 bytes is taken as the end, so files
-// whose reported size is wrong (/proc) are counted in full. On ReadFailed the
-// counts and the total are zeroed, so nothing partial is ever shown as the
-// file's; the same holds on Stopped, which comes within a block's time of the
-// request, with every thread joined and the file closed. Memory use does not
-// depend on the file's size.
+// whose reported size is wrong (/proc) are counted in full. The holes of a
+// sparse file count as zeros without being read, the limit cutting them as
+// it cuts data. On ReadFailed the counts and the total are zeroed, so nothing
+// partial is ever shown as the file's; the same holds on Stopped, which comes
+// within a block's time of the request, with every thread joined and the
+// file closed. Memory use does not depend on the file's size.
 ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
                            const ReadOptions& options = {});

@@ -3,45 +3,117 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-std::vector<unsigned char> randomBytes(std::size_t size, unsigned seed)
+using Kernel = ByteCounter::Kernel;
+using Bytes = std::vector<unsigned char>;
+
+enum class Data { Random, Text, Zeros, BrokenRuns, Mixed };
+
+Bytes randomBytes(std::size_t size)
 {
-    std::mt19937 generator(seed);
-    std::vector<unsigned char> bytes(size);
+    std::mt19937 generator(7);
+    Bytes bytes(size);
     for (auto& b : bytes)
         b = static_cast<unsigned char>(generator());
     return bytes;
 }
 
-class CountKernelSizes : public testing::TestWithParam<std::size_t> {};
-
-TEST_P(CountKernelSizes, MatchesTheReferenceLoop)
+Bytes textBytes(std::size_t size)
 {
-    const auto bytes = randomBytes(GetParam(), 7);
-    ByteCounts fast{};
-    ByteCounts plain{};
-    countBytes(bytes.data(), bytes.size(), fast);
-    countBytesReference(bytes.data(), bytes.size(), plain);
-    EXPECT_EQ(fast, plain);
+    const std::string line = "The quick brown fox jumps over the lazy dog, 0123456789 times.\n";
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<unsigned char>(line[i % line.size()]);
+    return bytes;
 }
 
-// Sizes around the kernel's 16-byte stride and the reader's 1 MiB block.
-INSTANTIATE_TEST_SUITE_P(AwkwardSizes, CountKernelSizes,
-                         testing::Values(0, 1, 15, 16, 17, 31, 33, 4095, (1 << 20) - 1,
-                                         1 << 20, (1 << 20) + 1, 3 * (1 << 20) + 77));
-
-TEST(CountKernel, AddsToExistingCountsAndHandlesOneRepeatedValue)
+// Strides of 32 equal bytes, each broken by one other byte at a position
+// that moves along by one from stride to stride; every tenth stride whole.
+Bytes brokenRuns(std::size_t size)
 {
-    std::vector<unsigned char> zeros(100'003, 0);
-    zeros.back() = 255;
-    ByteCounts counts{};
-    counts[0] = 5;
-    countBytes(zeros.data(), zeros.size(), counts);
-    EXPECT_EQ(counts[0], 5u + 100'002u);
-    EXPECT_EQ(counts[255], 1u);
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::size_t stride = i / 32;
+        const auto value = static_cast<unsigned char>(stride * 37);
+        const bool broken = stride % 10 != 0 && i % 32 == stride % 32;
+        bytes[i] = broken ? static_cast<unsigned char>(value + 1) : value;
+    }
+    return bytes;
 }
+
+Bytes makeData(Data data, std::size_t size)
+{
+    switch (data) {
+    case Data::Random:
+        return randomBytes(size);
+    case Data::Text:
+        return textBytes(size);
+    case Data::Zeros:
+        return Bytes(size, 0);
+    case Data::BrokenRuns:
+        return brokenRuns(size);
+    case Data::Mixed:
+        break;
+    }
+    // Text, random bytes and zeros in turn, so that a counter that chooses
+    // its kernel changes it from block to block.
+    Bytes bytes;
+    for (std::size_t part = 0; bytes.size() < size; ++part) {
+        const Data kind = part % 3 == 0 ? Data::Text : part % 3 == 1 ? Data::Random : Data::Zeros;
+        const Bytes piece = makeData(kind, 5000 + 999 * part);
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+std::string caseName(const testing::TestParamInfo<std::tuple<Kernel, Data>>& info)
+{
+    const char* const kernels[] = {"Chosen", "Singles", "SinglesAndRuns", "Pairs"};
+    const char* const data[] = {"Random", "Text", "Zeros", "BrokenRuns", "Mixed"};
+    return std::string(kernels[int(std::get<0>(info.param))]) + data[int(std::get<1>(info.param))];
+}
+
+class CountKernels : public testing::TestWithParam<std::tuple<Kernel, Data>> {};
+
+// Sizes around the 32-byte stride, the 4 KiB sample and the reader's 1 MiB
+// block, at every alignment a word load can meet, counted in one block or
+// in uneven blocks into one counter.
+TEST_P(CountKernels, MatchTheReferenceLoop)
+{
+    const auto [kernel, data] = GetParam();
+    const Bytes all = makeData(data, (1 << 20) + 4096);
+    for (const std::size_t size : {0, 1, 31, 32, 33, 63, 4095, 4096, 4097, 40'000, 1 << 20}) {
+        for (const std::size_t offset : {0, 1, 7, 13, 31}) {
+            const unsigned char* bytes = all.data() + offset;
+            ByteCounts expected{};
+            countBytesReference(bytes, size, expected);
+
+            ByteCounter whole(kernel);
+            whole.add(bytes, size);
+            ASSERT_EQ(whole.counts(), expected) << "size " << size << " offset " << offset;
+
+            ByteCounter pieces(kernel);
+            for (std::size_t done = 0, piece = 1; done < size; done += piece, piece = piece * 3 + 5) {
+                piece = std::min(piece, size - done);
+                pieces.add(bytes + done, piece);
+            }
+            ASSERT_EQ(pieces.counts(), expected) << "in pieces, size " << size << " offset " << offset;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachKernelOnEachKindOfData, CountKernels,
+    testing::Combine(testing::Values(Kernel::Chosen, Kernel::Singles, Kernel::SinglesAndRuns,
+                                     Kernel::Pairs),
+                     testing::Values(Data::Random, Data::Text, Data::Zeros, Data::BrokenRuns,
+                                     Data::Mixed)),
+    caseName);
 
 } // namespace

@@ -4,21 +4,31 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+struct Piece {
+    off_t offset;
+    std::size_t length;
+    char value;
+};
 
 class SourceFileTest : public testing::Test {
 protected:
@@ -37,19 +47,29 @@ protected:
         return path.string();
     }
 
-    // A file of `size` zero bytes that takes no disk space, with `last` as
-    // its final byte when given.
-    std::string sparse(const std::string& name, off_t size, int last = -1)
+    // A file of `size` bytes that takes no disk space but for its pieces of
+    // data: holes elsewhere, which read as zeros.
+    std::string sparse(const std::string& name, off_t size, const std::vector<Piece>& pieces)
     {
         const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary).close();
-        EXPECT_EQ(::truncate(path.c_str(), size), 0);
-        if (last >= 0) {
-            std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
-            file.seekp(size - 1);
-            file.put(static_cast<char>(last));
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        EXPECT_EQ(::ftruncate(fd, size), 0);
+        for (const Piece& piece : pieces) {
+            const std::string bytes(piece.length, piece.value);
+            EXPECT_EQ(::pwrite(fd, bytes.data(), bytes.size(), piece.offset), ssize_t(bytes.size()));
         }
+        ::close(fd);
         return path;
+    }
+
+    // Whether the file system of the test folder tells holes from data.
+    bool holesAreReported()
+    {
+        const std::string path = sparse("probe", 1 << 20, {});
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        const bool reported = ::lseek(fd, 0, SEEK_DATA) < 0 && errno == ENXIO;
+        ::close(fd);
+        return reported;
     }
 
     fs::path dir;
@@ -147,29 +167,84 @@ TEST_F(SourceFileTest, CountsFilesWhoseReportedSizeIsWrong)
     EXPECT_GT(state.totalChars, 0);
 }
 
-TEST_F(SourceFileTest, StopsAfterExactlyTheLimit)
+// Sparse files: holes count as zeros, without being read where the file
+// system tells where they are, and the limit cuts holes and data alike.
+TEST_F(SourceFileTest, CountsHolesAsZerosUpToExactlyTheLimit)
 {
+    constexpr off_t kLimit = kSourceLimit;
+    constexpr off_t kMiB = 1 << 20;
     struct Case {
+        const char* name;
         off_t size;
+        std::vector<Piece> pieces;
         ReadStatus status;
     };
     const Case cases[] = {
-        {kSourceLimit - 1, ReadStatus::Counted},
-        {kSourceLimit, ReadStatus::LimitReached},
-        {off_t{kSourceLimit} + 1, ReadStatus::LimitReached},
+        {"hole at the start", 64 * kMiB, {{40 * kMiB + 5, 3000, 'A'}}, ReadStatus::Counted},
+        {"hole at the end", 64 * kMiB, {{0, 5000, 'B'}, {kMiB, 1, 'C'}}, ReadStatus::Counted},
+        {"holes between data", 1900 * kMiB,
+         {{7, 100, 'D'}, {kMiB - 1, 2, 'E'}, {1500 * kMiB, kMiB + 1, 'F'}},
+         ReadStatus::Counted},
+        {"one below the limit", kLimit - 1, {{kLimit - 2, 1, 'G'}}, ReadStatus::Counted},
+        {"exactly the limit", kLimit, {{kLimit - 1, 1, 'G'}}, ReadStatus::LimitReached},
+        {"one above the limit", kLimit + 1, {{kLimit, 1, 'G'}}, ReadStatus::LimitReached},
+        {"limit inside a hole", kLimit + 64 * kMiB,
+         {{kMiB, 10, 'H'}, {kLimit + 32 * kMiB, 10, 'I'}}, ReadStatus::LimitReached},
+        {"limit inside data", kLimit + kMiB, {{kLimit - 1000, 3000, 'J'}}, ReadStatus::LimitReached},
     };
-    for (const auto& [size, status] : cases) {
-        // The byte after the limit is an 'A', so counting it would show.
-        const std::string path = sparse("big", size, 'A');
-        FrequencyState state;
-        const ReadOutcome outcome = readSourceFile(path, state);
-        EXPECT_EQ(outcome.status, status) << size;
-        const std::int64_t counted = std::min<std::int64_t>(size, kSourceLimit);
-        EXPECT_EQ(state.totalChars, counted) << size;
-        EXPECT_EQ(state.charCounts[65], size <= kSourceLimit ? 1 : 0) << size;
-        EXPECT_EQ(state.charCounts[0] + state.charCounts[65], counted) << size;
+    const bool holesReported = holesAreReported();
+    for (const Case& c : cases) {
+        const std::string path = sparse("sparse", c.size, c.pieces);
+        std::map<char, std::int64_t> expected;
+        for (const Piece& piece : c.pieces)
+            expected[piece.value] += std::clamp<std::int64_t>(kLimit - piece.offset, 0, piece.length);
+        const std::int64_t total = std::min<std::int64_t>(c.size, kLimit);
+        for (const int workers : {0, 2}) {
+            std::int64_t readBytes = 0;
+            ReadOptions options;
+            options.workers = workers;
+            options.readBlock = [&readBytes](int fd, void* buffer, std::size_t size) {
+                const ssize_t got = ::read(fd, buffer, size);
+                readBytes += std::max<ssize_t>(got, 0);
+                return got;
+            };
+            FrequencyState state;
+            const ReadOutcome outcome = readSourceFile(path, state, options);
+            EXPECT_EQ(outcome.status, c.status) << c.name;
+            EXPECT_EQ(outcome.bytesRead, total) << c.name;
+            EXPECT_EQ(state.totalChars, total) << c.name;
+            std::int64_t counted = 0;
+            for (const auto& [value, count] : expected) {
+                EXPECT_EQ(state.charCounts[static_cast<unsigned char>(value)], count) << c.name;
+                counted += count;
+            }
+            EXPECT_EQ(state.charCounts[0], total - counted) << c.name;
+            if (holesReported) {
+                EXPECT_LT(readBytes, 16 * kMiB) << c.name << ": holes were read";
+            }
+        }
         fs::remove(path);
     }
+}
+
+// A file cut short after its first block was read: the count is what was
+// there when each part was looked at, never zeros past the new end.
+TEST_F(SourceFileTest, FileCutShortWhileCountedGivesTheCountsOfWhatWasThere)
+{
+    constexpr off_t kMiB = 1 << 20;
+    const std::string path = sparse("shrinking", 64 * kMiB, {{0, kMiB, 'A'}, {32 * kMiB, 4096, 'B'}});
+    ReadOptions options;
+    options.readBlock = [&path](int fd, void* buffer, std::size_t size) {
+        const ssize_t got = ::read(fd, buffer, size);
+        EXPECT_EQ(::truncate(path.c_str(), 8 * kMiB), 0);
+        return got;
+    };
+    FrequencyState state;
+    EXPECT_EQ(readSourceFile(path, state, options).status, ReadStatus::Counted);
+    EXPECT_EQ(state.totalChars, 8 * kMiB);
+    EXPECT_EQ(state.charCounts['A'], kMiB);
+    EXPECT_EQ(state.charCounts['B'], 0);
+    EXPECT_EQ(state.charCounts[0], 7 * kMiB);
 }
 
 TEST_F(SourceFileTest, ReadErrorZeroesTheCountsAndGivesTheReason)
