@@ -27,6 +27,16 @@ FileDescriptor::~FileDescriptor()
         ::close(fd_);
 }
 
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
 bool FileDescriptor::close()
 {
     const int fd = fd_;

@@ -14,13 +14,13 @@ namespace {
 // Opens for reading too where allowed, so that the bytes about to be
 // overwritten can be kept; without blocking, as the path may have become a
 // pipe since it was looked at.
-int openForOverwrite(const QByteArray& path, bool& readable)
+int openForOverwrite(int folder, const QByteArray& name, bool& readable)
 {
-    constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    int fd = ::open(path.constData(), O_RDWR | kFlags);
+    constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    int fd = ::openat(folder, name.constData(), O_RDWR | kFlags);
     readable = fd >= 0;
     if (fd < 0 && errno == EACCES)
-        fd = ::open(path.constData(), O_WRONLY | kFlags);
+        fd = ::openat(folder, name.constData(), O_WRONLY | kFlags);
     return fd;
 }
 
@@ -73,10 +73,11 @@ bool overwrite(int fd, const QByteArray& bytes, off_t oldSize, const WriteCall& 
 
 } // namespace
 
-std::optional<QString> overwriteInPlace(const QByteArray& path, const QByteArray& bytes, const WriteCall& write)
+std::optional<QString> overwriteInPlace(int folder, const QByteArray& name, const QByteArray& bytes,
+                                        const WriteCall& write)
 {
     bool readable = false;
-    FileDescriptor file(openForOverwrite(path, readable));
+    FileDescriptor file(openForOverwrite(folder, name, readable));
     struct stat info {};
     if (!file.isOpen() || ::fstat(file.get(), &info) != 0)
         return systemReason(errno);

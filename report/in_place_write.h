@@ -6,10 +6,11 @@
 #include <QString>
 #include <optional>
 
-// Makes bytes the whole content of the existing regular file at path (in
-// the system's encoding) by writing over it, so that the file itself stays:
-// its owner, its mode and every hard link to it. Nothing when that worked,
-// else the reason.
+// Makes bytes the whole content of the existing regular file name in folder
+// (a descriptor; a name that is a link is refused) by writing over it, so
+// that the file itself stays: its owner, its mode, its access list and
+// other extended attributes, and every hard link to it. Nothing when that
+// worked, else the reason.
 //
 // The space for the new length is reserved before the first old byte
 // changes; where it cannot be had the file is left as it was. Should a write
@@ -17,5 +18,5 @@
 // are put back and the old length restored, so the file again holds its old
 // content byte for byte; only when the file cannot be read, or putting back
 // fails too, does the reason add that the old content is not whole.
-std::optional<QString> overwriteInPlace(const QByteArray& path, const QByteArray& bytes,
+std::optional<QString> overwriteInPlace(int folder, const QByteArray& name, const QByteArray& bytes,
                                         const WriteCall& write = {});

@@ -1,9 +1,10 @@
 #include "report_file.h"
 
+#include "destination.h"
+#include "extended_attributes.h"
 #include "file_descriptor.h"
 #include "in_place_write.h"
 #include "save_messages.h"
-#include "scope_exit.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,76 +22,132 @@ bool isOnlyBlanks(const QString& name)
     return !name.isEmpty() && name.trimmed().isEmpty();
 }
 
-// Where a chain of symbolic links ends, whether a file is there or not: the
-// file to write. A loop leaves the path as it is, for the system to report.
-QString finalTarget(const QString& path)
+// Creates a new file in folder under a name of its own (so that a long
+// target name cannot make it too long).
+int createBeside(int folder, mode_t mode, QByteArray& name)
 {
-    constexpr int kMostLinks = 40;
-    QFileInfo info(path);
-    for (int link = 0; link < kMostLinks && info.isSymLink(); ++link)
-        info.setFile(info.symLinkTarget());
-    return info.isSymLink() ? path : info.filePath();
-}
-
-// Creates a new file in target's folder under a name of its own (so that a
-// long target name cannot make it too long), with the mode a new file gets.
-int createBeside(const QByteArray& target, QByteArray& name)
-{
-    const QByteArray folder = target.left(target.lastIndexOf('/') + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + ".tallivor-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        name = ".tallivor-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
 }
 
-// False where the process may not give the replacement the old owner and
-// group. The owner goes first: changing it clears set-ID bits of the mode.
-bool keepOwnerAndMode(int fd, const struct stat& old)
+// False where the process may not give the replacement all the old file
+// has. The owner goes first, as changing it clears set-ID bits of the mode;
+// the mode goes last, so that nothing the folder passed on widens it.
+bool keepWhatTheOldFileHas(int fd, const Destination& destination)
 {
-    return ::fchown(fd, old.st_uid, old.st_gid) == 0 && ::fchmod(fd, old.st_mode & 07777) == 0;
+    const struct stat& old = *destination.existing;
+    return ::fchown(fd, old.st_uid, old.st_gid) == 0 &&
+           copyExtendedAttributes(destination.folder.get(), destination.name, fd) &&
+           ::fchmod(fd, old.st_mode & 07777) == 0;
 }
 
-// old describes the file there, if any.
-std::optional<QString> replaceRegularFile(const QByteArray& target, const QByteArray& bytes,
-                                          const struct stat* old, const WriteCall& write)
+// The file system refused to put a replacement there (a folder that takes
+// no renames, a file mounted over), but the file itself may be writable.
+bool refusedReplacing(int error)
 {
+    return error == EPERM || error == EACCES || error == EBUSY;
+}
+
+std::optional<QString> writeInPlace(const Destination& destination, const QByteArray& bytes,
+                                    const WriteCall& write)
+{
+    return overwriteInPlace(destination.folder.get(), destination.name, bytes, write);
+}
+
+// Writes a file under a temporary name beside the destination and renames
+// it over the destination once complete and on disk.
+std::optional<QString> replaceRegularFile(const Destination& destination, const QByteArray& bytes,
+                                          const WriteCall& write)
+{
+    const int folder = destination.folder.get();
+    const bool exists = destination.existing.has_value();
     QByteArray temporary;
-    FileDescriptor file(createBeside(target, temporary));
+    // A replacement is readable by its owner alone until it has the old
+    // file's mode.
+    FileDescriptor file(createBeside(folder, exists ? 0600 : 0666, temporary));
     if (!file.isOpen()) {
         // A folder that takes no new file may still hold a writable file.
-        return old ? overwriteInPlace(target, bytes, write) : systemReason(errno);
+        return exists ? writeInPlace(destination, bytes, write) : systemReason(errno);
     }
-    bool replaced = false;
-    const ScopeExit removeUnlessReplaced([&] {
-        if (!replaced)
-            ::unlink(temporary.constData());
-    });
-    // Rather than hand someone else's file over to this process's user,
-    // keep the file itself.
-    if (old && !keepOwnerAndMode(file.get(), *old))
-        return overwriteInPlace(target, bytes, write);
-    if (!writeAll(file.get(), bytes, write) || ::fsync(file.get()) != 0 || !file.close() ||
-        ::rename(temporary.constData(), target.constData()) != 0)
+    // Rather than hand someone else's file over to this process's user, or
+    // drop an access list, keep the file itself.
+    bool inPlaceInstead = exists && !keepWhatTheOldFileHas(file.get(), destination);
+    if (!inPlaceInstead && writeAll(file.get(), bytes, write) && ::fsync(file.get()) == 0 && file.close()) {
+        if (::renameat(folder, temporary.constData(), folder, destination.name.constData()) == 0)
+            return std::nullopt;
+        inPlaceInstead = exists && refusedReplacing(errno);
+    }
+    const int error = errno;
+    if (::unlinkat(folder, temporary.constData(), 0) != 0)
+        return systemReason(error) + kUnfinishedFileLeftReason.arg(pathInFolder(folder, temporary));
+    return inPlaceInstead ? writeInPlace(destination, bytes, write) : systemReason(error);
+}
+
+// A new file in a folder that lets nothing be removed. Written unnamed where
+// the file system allows, it gets its name only once complete, so that a
+// failure leaves nothing behind; elsewhere it is created under its name.
+std::optional<QString> createDirectly(const Destination& destination, const QByteArray& bytes,
+                                      const WriteCall& write)
+{
+    const int folder = destination.folder.get();
+    const char* name = destination.name.constData();
+    FileDescriptor unnamed(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (unnamed.isOpen()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed.get());
+        if (!writeAll(unnamed.get(), bytes, write) || ::fsync(unnamed.get()) != 0 ||
+            ::linkat(AT_FDCWD, self.constData(), folder, name, AT_SYMLINK_FOLLOW) != 0 || !unnamed.close())
+            return systemReason(errno);
+        return std::nullopt;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR)
         return systemReason(errno);
-    replaced = true;
-    return std::nullopt;
+    FileDescriptor file(::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file.isOpen())
+        return systemReason(errno);
+    if (writeAll(file.get(), bytes, write) && ::fsync(file.get()) == 0 && file.close())
+        return std::nullopt;
+    const int error = errno;
+    if (::unlinkat(folder, name, 0) != 0)
+        return systemReason(error) + kUnfinishedFileLeftReason.arg(pathInFolder(folder, destination.name));
+    return systemReason(error);
 }
 
 // Replacing a device or a pipe by a regular file would destroy it.
-std::optional<QString> writeToSpecialFile(const QByteArray& target, const QByteArray& bytes, bool isPipe,
+std::optional<QString> writeToSpecialFile(const Destination& destination, const QByteArray& bytes,
                                           const WriteCall& write)
 {
     // Opening a pipe for writing waits for a reader, and the window with it,
     // unless it is opened without blocking.
-    FileDescriptor file(::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC;
+    FileDescriptor file(::openat(destination.folder.get(), destination.name.constData(), kFlags));
     if (!file.isOpen())
-        return errno == ENXIO && isPipe ? kNoReaderReason : systemReason(errno);
+        return errno == ENXIO && S_ISFIFO(destination.existing->st_mode) ? kNoReaderReason : systemReason(errno);
     if (!writeAll(file.get(), bytes, write) || !file.close())
         return systemReason(errno);
     return std::nullopt;
+}
+
+std::optional<QString> writeExistingFile(const Destination& destination, const QByteArray& bytes,
+                                         const WriteCall& write)
+{
+    const int folder = destination.folder.get();
+    const mode_t mode = destination.existing->st_mode;
+    // Written over, a disk or partition would lose its file system.
+    if (S_ISBLK(mode))
+        return kDiskNotFileReason.arg(pathInFolder(folder, destination.name));
+    if (!S_ISREG(mode))
+        return writeToSpecialFile(destination, bytes, write);
+    // A replacement would get round the file's own protection.
+    if (::faccessat(folder, destination.name.constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
+        return systemReason(errno);
+    if (destination.existing->st_nlink > 1 || refusesRemovals(folder))
+        return writeInPlace(destination, bytes, write);
+    return replaceRegularFile(destination, bytes, write);
 }
 
 } // namespace
@@ -99,20 +156,14 @@ std::optional<QString> writeWholeFile(const QString& path, const QByteArray& byt
 {
     if (isOnlyBlanks(QFileInfo(path).fileName()))
         return kBlankNameReason;
-    const QByteArray target = QFile::encodeName(finalTarget(path));
-    struct stat info {};
-    if (::stat(target.constData(), &info) != 0)
-        return errno == ENOENT ? replaceRegularFile(target, bytes, nullptr, write) : systemReason(errno);
-    if (S_ISDIR(info.st_mode))
-        return systemReason(EISDIR);
-    if (!S_ISREG(info.st_mode))
-        return writeToSpecialFile(target, bytes, S_ISFIFO(info.st_mode), write);
-    // A replacement would get round the file's own protection.
-    if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
-        return systemReason(errno);
-    if (info.st_nlink > 1)
-        return overwriteInPlace(target, bytes, write);
-    return replaceRegularFile(target, bytes, &info, write);
+    Destination destination;
+    if (const auto reason = findDestination(QFile::encodeName(path), destination))
+        return reason;
+    if (destination.existing)
+        return writeExistingFile(destination, bytes, write);
+    if (refusesRemovals(destination.folder.get()))
+        return createDirectly(destination, bytes, write);
+    return replaceRegularFile(destination, bytes, write);
 }
 
 void ignoreWriteSignals()

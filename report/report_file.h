@@ -16,19 +16,29 @@ using WriteCall = std::function<ssize_t(int fd, const void* data, std::size_t si
 // else the reason, as the system gives it where it gives one. A failure
 // never loses or corrupts an existing file:
 //
+// - The file written is the one the kernel reaches when it opens path:
+//   symbolic links are followed by the kernel's rules, names stay bytes, and
+//   a link the kernel refuses to follow (one planted in a shared sticky
+//   folder) is refused with its reason, nothing written anywhere. Through a
+//   link to nothing yet, the file is created where the link points; the
+//   link stays.
 // - A regular file, new or existing, is written under a temporary name
 //   beside it and put in its place only once complete and on disk: a failure
 //   leaves an existing file byte for byte as it was and no temporary file
-//   behind. The replacement gets the old file's owner, group and mode. A
+//   behind. The replacement gets the old file's owner, group, extended
+//   attributes (its access list among them) and mode, which never widens. A
 //   file that is not writable is refused, not replaced.
 // - A file with more than one name (hard links), one in a folder that takes
-//   no new file, and one whose owner or group this process may not give a
-//   new file are written in place, so that the file itself stays and every
-//   name shows the report: see overwriteInPlace for what a failure leaves.
-// - Through a symbolic link the link's target is written; the link stays.
-// - A device or a pipe is written to as it is, never replaced by a file, and
-//   never waited for long: a pipe with nothing reading from it is reported
-//   at once.
+//   no new file or lets none be removed or replaced (append-only), and one
+//   whose owner, group or attributes this process may not give a new file
+//   are written in place, so that the file itself stays and every name shows
+//   the report: see overwriteInPlace for what a failure leaves. A new file in
+//   an append-only folder is created directly, named only once complete
+//   where the file system allows; an unfinished file that cannot be removed
+//   is named in the reason.
+// - A disk or partition (a block device) is refused. A character device or
+//   a pipe is written to as it is, never replaced by a file, and never
+//   waited for long: a pipe with nothing reading from it is reported at once.
 // - A file name of nothing but blanks is refused.
 std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes,
                                       const WriteCall& write = {});

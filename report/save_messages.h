@@ -19,6 +19,12 @@ inline const QString kWriteFailedMessage =
 inline const QString kBlankNameReason = QStringLiteral("The file name is only blanks");
 // The reason given for a pipe that nothing reads from.
 inline const QString kNoReaderReason = QStringLiteral("No program is reading from this pipe");
+// The reason given for a block device; %1 its path.
+inline const QString kDiskNotFileReason = QStringLiteral("%1 is a disk or partition, not a file");
+// Added to the reason where an unfinished file could not be removed (a
+// folder that lets nothing be removed); %1 its path.
+inline const QString kUnfinishedFileLeftReason =
+    QStringLiteral(".  The unfinished file %1 could not be removed");
 // Added to the reason where a write in place failed and the file could not
 // be given back its old content.
 inline const QString kOldContentNotWholeReason =

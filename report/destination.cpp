@@ -1,0 +1,115 @@
+#include "destination.h"
+
+#include <QFile>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// As many as the kernel follows in one path.
+constexpr int kMostLinks = 40;
+
+void split(const QByteArray& path, QByteArray& folder, QByteArray& name)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    name = path.mid(slash + 1);
+}
+
+// A null array with errno set where the link cannot be read.
+QByteArray readLink(int folder, const QByteArray& name)
+{
+    QByteArray target(PATH_MAX, '\0');
+    const ssize_t size = ::readlinkat(folder, name.constData(), target.data(), std::size_t(target.size()));
+    if (size < 0)
+        return {};
+    if (size == target.size()) {
+        errno = ENAMETOOLONG;
+        return {};
+    }
+    target.truncate(size);
+    return target;
+}
+
+// Walks path one link at a time: each folder is opened by the kernel, and a
+// link in the last place is read and its target walked on from the link's
+// own folder, so that ".." in a target means the folder the kernel means.
+// False with errno set where the walk cannot go on.
+bool walk(QByteArray path, Destination& destination)
+{
+    for (int link = 0; link <= kMostLinks; ++link) {
+        QByteArray folderPath;
+        split(path, folderPath, destination.name);
+        const int base = destination.folder.isOpen() ? destination.folder.get() : AT_FDCWD;
+        FileDescriptor folder(::openat(base, folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!folder.isOpen())
+            return false;
+        destination.folder = std::move(folder);
+        if (destination.name.isEmpty()) {
+            errno = EISDIR; // a path that ends in "/"
+            return false;
+        }
+        struct stat info {};
+        if (::fstatat(destination.folder.get(), destination.name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            destination.existing.reset();
+            return errno == ENOENT;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            destination.existing = info;
+            return true;
+        }
+        path = readLink(destination.folder.get(), destination.name);
+        if (path.isNull())
+            return false;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+bool sameFile(const struct stat& one, const struct stat& other)
+{
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+} // namespace
+
+std::optional<QString> findDestination(const QByteArray& path, Destination& destination)
+{
+    // The kernel's own open decides which links are followed and which are
+    // refused; opening as a path only neither reads nor blocks on a pipe.
+    FileDescriptor reached(::open(path.constData(), O_PATH | O_CLOEXEC));
+    struct stat there {};
+    if (reached.isOpen() ? ::fstat(reached.get(), &there) != 0 : errno != ENOENT)
+        return systemReason(errno);
+    if (reached.isOpen() && S_ISDIR(there.st_mode))
+        return systemReason(EISDIR);
+    if (!walk(path, destination))
+        return systemReason(errno);
+    // Both walks end at the same file unless the path changed in between.
+    const bool agree = reached.isOpen() ? destination.existing && sameFile(*destination.existing, there)
+                                        : !destination.existing;
+    if (!agree)
+        return systemReason(EAGAIN);
+    return std::nullopt;
+}
+
+QString pathInFolder(int folder, const QByteArray& name)
+{
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(folder);
+    QByteArray path(PATH_MAX, '\0');
+    const ssize_t size = ::readlink(link.constData(), path.data(), std::size_t(path.size()));
+    path.truncate(qMax<ssize_t>(size, 0));
+    if (!path.endsWith('/'))
+        path += '/';
+    return QFile::decodeName(path + name);
+}
+
+bool refusesRemovals(int folder)
+{
+    constexpr auto kRefusing = STATX_ATTR_APPEND | STATX_ATTR_IMMUTABLE;
+    struct statx info {};
+    return ::statx(folder, "", AT_EMPTY_PATH, 0, &info) == 0 &&
+           (info.stx_attributes & info.stx_attributes_mask & kRefusing) != 0;
+}
