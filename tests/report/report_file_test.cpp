@@ -1,18 +1,19 @@
 #include "report_test.h"
 
+#include "real_file_systems.h"
 #include "report_file.h"
 #include "save_messages.h"
 
 #include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
-#include <functional>
+#include <cstdlib>
+#include <fstream>
+#include <map>
 #include <memory>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <thread>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -201,26 +202,55 @@ TEST_F(ReportFileTest, PipesAndDevicesAreWrittenToNotReplaced)
     // Only with pipes left as they are is it safe to try a device.
     ASSERT_TRUE(fs::is_fifo(fs::symlink_status(dir / "pipe")));
 
-    if (!fs::is_character_file("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
+    if (!fs::is_character_file("/dev/full") || !fs::is_character_file("/dev/null"))
+        GTEST_SKIP() << "no /dev/full or /dev/null";
+    save(QStringLiteral("/dev/null"));
+    EXPECT_TRUE(messages.shown.empty());
     save(QStringLiteral("/dev/full"));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,
               writeFailedPrefix("/dev/full") + "No space left on device.");
     EXPECT_TRUE(fs::is_character_file(fs::symlink_status("/dev/full")));
+    EXPECT_TRUE(fs::is_character_file(fs::symlink_status("/dev/null")));
 }
 
-
-// What a write may change about a name: its kind, owner, mode, links and
-// bytes (for regular files only: a pipe is never read).
+// What a write may change about a name: its kind, owner, mode, links,
+// extended attributes and bytes (for regular files and the start of disks:
+// a pipe is never read).
 struct Fingerprint {
     mode_t mode;
     uid_t owner;
     gid_t group;
     nlink_t links;
+    std::map<std::string, std::string> attributes;
     QByteArray bytes;
     bool operator==(const Fingerprint&) const = default;
 };
+
+std::map<std::string, std::string> attributesOf(const fs::path& name)
+{
+    std::map<std::string, std::string> attributes;
+    std::string names(65536, '\0');
+    const ssize_t size = ::llistxattr(name.c_str(), names.data(), names.size());
+    for (std::size_t at = 0; size > 0 && at < std::size_t(size); at = names.find('\0', at) + 1) {
+        const std::string attribute = names.c_str() + at;
+        std::string value(65536, '\0');
+        const ssize_t length = ::lgetxattr(name.c_str(), attribute.c_str(), value.data(), value.size());
+        attributes[attribute] = value.substr(0, std::size_t(std::max<ssize_t>(length, 0)));
+    }
+    return attributes;
+}
+
+// Read by the name's bytes, which need not be UTF-8.
+QByteArray contentOf(const fs::path& name, const struct stat& info)
+{
+    if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode))
+        return {};
+    std::ifstream file(name, std::ios::binary);
+    std::string bytes(S_ISREG(info.st_mode) ? std::size_t(info.st_size) : 65536, '\0');
+    file.read(bytes.data(), std::streamsize(bytes.size()));
+    return QByteArray::fromStdString(bytes.substr(0, std::size_t(file.gcount())));
+}
 
 std::vector<Fingerprint> fingerprints(const std::vector<fs::path>& names)
 {
@@ -228,10 +258,8 @@ std::vector<Fingerprint> fingerprints(const std::vector<fs::path>& names)
     for (const auto& name : names) {
         struct stat info {};
         EXPECT_EQ(::lstat(name.c_str(), &info), 0) << name;
-        QFile file(QString::fromStdString(name.string()));
-        const bool regular = S_ISREG(info.st_mode) && file.open(QIODevice::ReadOnly);
-        prints.push_back({info.st_mode, info.st_uid, info.st_gid, info.st_nlink,
-                          regular ? file.readAll() : QByteArray()});
+        prints.push_back({info.st_mode, info.st_uid, info.st_gid, info.st_nlink, attributesOf(name),
+                          contentOf(name, info)});
     }
     return prints;
 }
@@ -252,13 +280,28 @@ WriteCall failingAfter(std::size_t bytes)
     };
 }
 
-enum class Route { Replace, ClosedFolder, Symlink, HardLink, PipeWithoutReader };
+enum class Route {
+    Replace,
+    ClosedFolder,
+    Symlink,
+    LinkWithDotDotInItsTarget,
+    LinkToANameNotInUtf8,
+    HardLink,
+    AccessListAndAttributes,
+    PipeWithoutReader,
+    PlantedLinkToAFile,
+    PlantedLinkToNothing,
+    Disk,
+    AppendOnlyFolder,
+    NewFileInAnAppendOnlyFolder,
+};
+
+enum class Needs { Nothing, NotRoot, Root };
 
 struct RouteCase {
     const char* name;
     Route route;
-    bool permissionBased; // root may write anyway
-    QString failure;      // the reason every write gives; empty where only an injected one fails
+    Needs needs; // permissions do not bind root; disks, mounts and settings need it
 };
 
 void PrintTo(const RouteCase& row, std::ostream* out)
@@ -267,11 +310,28 @@ void PrintTo(const RouteCase& row, std::ostream* out)
 }
 
 const RouteCase kRoutes[] = {
-    {"Replace", Route::Replace, false, {}},
-    {"InPlaceInAClosedFolder", Route::ClosedFolder, true, {}},
-    {"ThroughASymbolicLink", Route::Symlink, false, {}},
-    {"InPlaceForHardLinks", Route::HardLink, false, {}},
-    {"PipeWithoutReader", Route::PipeWithoutReader, false, kNoReaderReason},
+    {"Replace", Route::Replace, Needs::Nothing},
+    {"InPlaceInAClosedFolder", Route::ClosedFolder, Needs::NotRoot},
+    {"ThroughASymbolicLink", Route::Symlink, Needs::Nothing},
+    {"LinkWithDotDotInItsTarget", Route::LinkWithDotDotInItsTarget, Needs::Nothing},
+    {"LinkToANameNotInUtf8", Route::LinkToANameNotInUtf8, Needs::Nothing},
+    {"InPlaceForHardLinks", Route::HardLink, Needs::Nothing},
+    {"AccessListAndAttributes", Route::AccessListAndAttributes, Needs::Nothing},
+    {"PipeWithoutReader", Route::PipeWithoutReader, Needs::Nothing},
+    {"PlantedLinkToAFile", Route::PlantedLinkToAFile, Needs::Root},
+    {"PlantedLinkToNothing", Route::PlantedLinkToNothing, Needs::Root},
+    {"Disk", Route::Disk, Needs::Root},
+    {"AppendOnlyFolder", Route::AppendOnlyFolder, Needs::Root},
+    {"NewFileInAnAppendOnlyFolder", Route::NewFileInAnAppendOnlyFolder, Needs::Root},
+};
+
+// A route set up in the temporary folder.
+struct Prepared {
+    QString destination;
+    std::vector<fs::path> written;   // names that must show what was written there
+    std::vector<fs::path> untouched; // names that must stay as they were
+    fs::path created;                // a name that only a written report makes
+    QString refusal;                 // the reason every write gives, where refused
 };
 
 class WriteRouteTest : public ReportTest, public testing::WithParamInterface<RouteCase> {
@@ -280,6 +340,8 @@ protected:
     {
         if (fs::exists(dir / "closed"))
             fs::permissions(dir / "closed", fs::perms::owner_all);
+        loop_.reset();
+        protection_.reset();
         ReportTest::TearDown();
     }
 
@@ -295,28 +357,116 @@ protected:
         return dir / name;
     }
 
-    // Sets the route up: the destination, and the names that must show
-    // what was written there.
-    std::pair<QString, std::vector<fs::path>> prepare(Route route)
+    // What the machine must allow for route, set up; the reason where it
+    // does not.
+    std::optional<std::string> machineLacks(Route route)
+    {
+        switch (route) {
+        case Route::PlantedLinkToAFile:
+        case Route::PlantedLinkToNothing:
+            protection_.emplace();
+            return protection_->on() ? std::nullopt : std::optional<std::string>("fs.protected_symlinks cannot be set");
+        case Route::Disk:
+        case Route::AppendOnlyFolder:
+        case Route::NewFileInAnAppendOnlyFolder:
+            if (!makeExt4Image(dir / "ext4.img"))
+                return "no mkfs.ext4";
+            loop_.emplace(dir / "ext4.img");
+            if (!loop_->attached())
+                return "no loop device";
+            fs::create_directory(dir / "disk");
+            return std::nullopt;
+        case Route::AccessListAndAttributes: {
+            writeFile("probe", "");
+            const std::string command = "setfacl -m u:nobody:rw '" + (dir / "probe").string() +
+                                        "' 2>/dev/null && setfattr -n user.probe -v 1 '" + (dir / "probe").string() +
+                                        "' 2>/dev/null";
+            const bool supported = std::system(command.c_str()) == 0;
+            fs::remove(dir / "probe");
+            return supported ? std::nullopt : std::optional<std::string>("no setfacl or setfattr here");
+        }
+        default:
+            return std::nullopt;
+        }
+    }
+
+    // A folder world-writable and sticky, as /tmp is, with a link in it that
+    // `nobody` planted.
+    fs::path plantLink(const fs::path& target)
+    {
+        fs::create_directory(dir / "shared");
+        fs::permissions(dir / "shared", fs::perms(01777));
+        fs::create_symlink(target, dir / "shared/report.txt");
+        EXPECT_EQ(::lchown((dir / "shared/report.txt").c_str(), 65534, 65534), 0);
+        return dir / "shared/report.txt";
+    }
+
+    Prepared prepare(Route route)
     {
         switch (route) {
         case Route::Replace:
-            return {pathIn("old.txt"), {oldFile("old.txt")}};
+            return {pathIn("old.txt"), {oldFile("old.txt")}, {}, {}, {}};
         case Route::ClosedFolder: {
             fs::create_directory(dir / "closed");
             const auto old = oldFile("closed/old.txt");
             fs::permissions(dir / "closed", fs::perms::owner_read | fs::perms::owner_exec);
-            return {pathIn("closed/old.txt"), {old}};
+            return {pathIn("closed/old.txt"), {old}, {}, {}, {}};
         }
         case Route::Symlink:
             fs::create_symlink("target.txt", dir / "link.txt");
-            return {pathIn("link.txt"), {oldFile("target.txt"), dir / "link.txt"}};
+            return {pathIn("link.txt"), {oldFile("target.txt")}, {dir / "link.txt"}, {}, {}};
+        case Route::LinkWithDotDotInItsTarget:
+            // ".." in a link's target is the parent of the folder the link
+            // leads into, not of the name it was reached by.
+            fs::create_directories(dir / "sl/a/b/real");
+            fs::create_symlink(dir / "sl/a/b/real", dir / "sl/via");
+            fs::create_symlink("../rep.txt", dir / "sl/a/b/real/rep.txt");
+            writeFile("sl/rep.txt", "OTHER");
+            return {pathIn("sl/via/rep.txt"),
+                    {oldFile("sl/a/b/rep.txt")},
+                    {dir / "sl/rep.txt", dir / "sl/a/b/real/rep.txt", dir / "sl/via"},
+                    {},
+                    {}};
+        case Route::LinkToANameNotInUtf8:
+            fs::create_symlink("caf\xe9.txt", dir / "link.txt");
+            return {pathIn("link.txt"), {oldFile("caf\xe9.txt")}, {dir / "link.txt"}, {}, {}};
         case Route::HardLink:
             fs::create_hard_link(oldFile("a.txt"), dir / "b.txt");
-            return {pathIn("a.txt"), {dir / "a.txt", dir / "b.txt"}};
+            return {pathIn("a.txt"), {dir / "a.txt", dir / "b.txt"}, {}, {}, {}};
+        case Route::AccessListAndAttributes: {
+            const auto old = oldFile("noted.txt");
+            const std::string command = "setfacl -m u:nobody:rw '" + old.string() +
+                                        "' && setfattr -n user.note -v keep '" + old.string() + "'";
+            EXPECT_EQ(std::system(command.c_str()), 0);
+            return {pathIn("noted.txt"), {old}, {}, {}, {}};
+        }
         case Route::PipeWithoutReader:
             EXPECT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-            return {pathIn("pipe"), {dir / "pipe"}};
+            return {pathIn("pipe"), {}, {dir / "pipe"}, {}, kNoReaderReason};
+        case Route::PlantedLinkToAFile: {
+            writeFile("secret.txt", "root's own");
+            fs::permissions(dir / "secret.txt", fs::perms(0600));
+            const auto link = plantLink(dir / "secret.txt");
+            return {pathIn("shared/report.txt"), {}, {dir / "secret.txt", link}, {}, "Permission denied"};
+        }
+        case Route::PlantedLinkToNothing:
+            return {pathIn("shared/report.txt"), {}, {plantLink(dir / "elsewhere.txt")}, {}, "Permission denied"};
+        case Route::Disk:
+            fs::create_symlink(loop_->path(), dir / "partition");
+            return {pathIn("partition"),
+                    {},
+                    {loop_->path(), dir / "partition"},
+                    {},
+                    QString::fromStdString(loop_->path()) + " is a disk or partition, not a file"};
+        case Route::AppendOnlyFolder:
+        case Route::NewFileInAnAppendOnlyFolder: {
+            fs::create_directory(dir / "disk/kept");
+            const auto old = oldFile("disk/kept/old.txt");
+            EXPECT_TRUE(makeAppendOnly(dir / "disk/kept"));
+            if (route == Route::AppendOnlyFolder)
+                return {pathIn("disk/kept/old.txt"), {old}, {}, {}, {}};
+            return {pathIn("disk/kept/new.txt"), {}, {old}, dir / "disk/kept/new.txt", {}};
+        }
         }
         return {};
     }
@@ -328,56 +478,63 @@ protected:
             names.insert(entry.path().string());
         return names;
     }
+
+    // A write that fails halfway changes nothing; a whole one changes only
+    // the bytes of the names that show it.
+    void check(Route route)
+    {
+        const Prepared prepared = prepare(route);
+        std::vector<fs::path> watched = prepared.written;
+        watched.insert(watched.end(), prepared.untouched.begin(), prepared.untouched.end());
+        const auto before = fingerprints(watched);
+        auto names = allEntries();
+        const QByteArray report(5000, 'R');
+
+        const auto failed = writeWholeFile(prepared.destination, report, failingAfter(1000));
+        EXPECT_EQ(failed, prepared.refusal.isEmpty() ? QStringLiteral("No space left on device") : prepared.refusal);
+        EXPECT_EQ(fingerprints(watched), before);
+        EXPECT_EQ(allEntries(), names);
+
+        const auto written = writeWholeFile(prepared.destination, report);
+        auto expected = before;
+        if (prepared.refusal.isEmpty()) {
+            EXPECT_EQ(written, std::nullopt);
+            for (std::size_t index = 0; index < prepared.written.size(); ++index)
+                expected[index].bytes = report;
+        } else {
+            EXPECT_EQ(written, prepared.refusal);
+        }
+        if (!prepared.created.empty()) {
+            names.insert(prepared.created.string());
+            EXPECT_EQ(bytesOf(QString::fromStdString(prepared.created.string())), report);
+        }
+        EXPECT_EQ(fingerprints(watched), expected);
+        EXPECT_EQ(allEntries(), names);
+    }
+
+    std::optional<LoopDevice> loop_;
+    std::optional<ProtectedSymlinks> protection_;
 };
 
-TEST_P(WriteRouteTest, AFailedWriteChangesNothingAndAWrittenFileKeepsOwnerModeAndLinks)
+TEST_P(WriteRouteTest, AFailedWriteChangesNothingAndAWrittenFileKeepsOwnerModeAttributesAndLinks)
 {
     const RouteCase& row = GetParam();
-    if (row.permissionBased && runsAsRoot())
+    if (row.needs == Needs::NotRoot && runsAsRoot())
         GTEST_SKIP() << "permissions do not bind root";
-    const auto [destination, watched] = prepare(row.route);
-    const auto before = fingerprints(watched);
-    const auto names = allEntries();
-    const QByteArray report(5000, 'R');
-
-    const auto failed = writeWholeFile(destination, report, failingAfter(1000));
-    EXPECT_EQ(failed, row.failure.isEmpty() ? QStringLiteral("No space left on device") : row.failure);
-    EXPECT_EQ(fingerprints(watched), before);
-    EXPECT_EQ(allEntries(), names);
-
-    const auto written = writeWholeFile(destination, report);
-    auto expected = before;
-    if (row.failure.isEmpty()) {
-        EXPECT_EQ(written, std::nullopt);
-        for (auto& print : expected)
-            print.bytes = S_ISREG(print.mode) ? report : QByteArray();
-    } else {
-        EXPECT_EQ(written, row.failure);
+    if (row.needs == Needs::Root && !runsAsRoot())
+        GTEST_SKIP() << "needs root";
+    if (const auto lacking = machineLacks(row.route))
+        GTEST_SKIP() << *lacking;
+    if (row.route != Route::AppendOnlyFolder && row.route != Route::NewFileInAnAppendOnlyFolder) {
+        check(row.route);
+        return;
     }
-    EXPECT_EQ(fingerprints(watched), expected);
-    EXPECT_EQ(allEntries(), names);
+    if (!onOwnMount(loop_->path(), dir / "disk", "ext4", "", [&] { check(row.route); }))
+        GTEST_SKIP() << "no ext4 may be mounted here";
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, WriteRouteTest, testing::ValuesIn(kRoutes),
                          [](const auto& row) { return std::string(row.param.name); });
-
-// Runs test on a thread of its own, the only one to see a fresh file system
-// of the type given at mountPoint (for tmpfs, one of 64 KiB), mounted with
-// the further options given; the mount goes with the thread. False where
-// this process may not mount one.
-bool onSmallDisk(const fs::path& mountPoint, const char* type, const std::string& options,
-                 const std::function<void()>& test)
-{
-    bool mounted = false;
-    std::thread([&] {
-        const std::string all = "size=64k," + options;
-        mounted = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                  ::mount("tallivor-test", mountPoint.c_str(), type, 0, all.c_str()) == 0;
-        if (mounted)
-            test();
-    }).join();
-    return mounted;
-}
 
 // Fills the disk that holds folder, up to its last byte.
 void fill(const fs::path& folder)
