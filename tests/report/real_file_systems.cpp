@@ -33,13 +33,13 @@ bool writeSetting(const char* path, const std::string& value)
 
 } // namespace
 
-bool onOwnMount(const std::string& source, const fs::path& mountPoint, const char* type,
+bool onOwnMount(const std::string& source, const fs::path& mountPoint, const char* type, unsigned long flags,
                 const std::string& options, const std::function<void()>& test)
 {
     bool mounted = false;
     std::thread([&] {
         mounted = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                  ::mount(source.c_str(), mountPoint.c_str(), type, 0, options.c_str()) == 0;
+                  ::mount(source.c_str(), mountPoint.c_str(), type, flags, options.c_str()) == 0;
         if (mounted)
             test();
     }).join();
@@ -49,7 +49,7 @@ bool onOwnMount(const std::string& source, const fs::path& mountPoint, const cha
 bool onSmallDisk(const fs::path& mountPoint, const char* type, const std::string& options,
                  const std::function<void()>& test)
 {
-    return onOwnMount("tallivor-test", mountPoint, type, "size=64k," + options, test);
+    return onOwnMount("tallivor-test", mountPoint, type, 0, "size=64k," + options, test);
 }
 
 bool makeExt4Image(const fs::path& image)

@@ -10,10 +10,11 @@
 // it, so that the test can be skipped with a reason.
 
 // Runs test on a thread of its own, the only one to see source mounted at
-// mountPoint as a file system of type with the options given; the mount goes
-// with the thread. False where this process may not mount it.
+// mountPoint (as mount(2) takes them: a file system of type with the flags
+// and options given, or a bind mount); the mount goes with the thread. False
+// where this process may not mount it.
 bool onOwnMount(const std::string& source, const std::filesystem::path& mountPoint, const char* type,
-                const std::string& options, const std::function<void()>& test);
+                unsigned long flags, const std::string& options, const std::function<void()>& test);
 
 // The same with a fresh file system of 64 KiB of type (tmpfs, ramfs).
 bool onSmallDisk(const std::filesystem::path& mountPoint, const char* type, const std::string& options,

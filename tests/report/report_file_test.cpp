@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -294,6 +295,7 @@ enum class Route {
     Disk,
     AppendOnlyFolder,
     NewFileInAnAppendOnlyFolder,
+    FileMountedOver,
 };
 
 enum class Needs { Nothing, NotRoot, Root };
@@ -323,6 +325,7 @@ const RouteCase kRoutes[] = {
     {"Disk", Route::Disk, Needs::Root},
     {"AppendOnlyFolder", Route::AppendOnlyFolder, Needs::Root},
     {"NewFileInAnAppendOnlyFolder", Route::NewFileInAnAppendOnlyFolder, Needs::Root},
+    {"FileMountedOver", Route::FileMountedOver, Needs::Root},
 };
 
 // A route set up in the temporary folder.
@@ -385,6 +388,10 @@ protected:
             fs::remove(dir / "probe");
             return supported ? std::nullopt : std::optional<std::string>("no setfacl or setfattr here");
         }
+        case Route::FileMountedOver:
+            oldFile("mounted.txt");
+            writeFile("source.txt", std::string(3000, 's'));
+            return std::nullopt;
         default:
             return std::nullopt;
         }
@@ -467,6 +474,10 @@ protected:
                 return {pathIn("disk/kept/old.txt"), {old}, {}, {}, {}};
             return {pathIn("disk/kept/new.txt"), {}, {old}, dir / "disk/kept/new.txt", {}};
         }
+        case Route::FileMountedOver:
+            // No file can be renamed over a mount point; the mounted file
+            // itself is written.
+            return {pathIn("mounted.txt"), {dir / "mounted.txt", dir / "source.txt"}, {}, {}, {}};
         }
         return {};
     }
@@ -525,16 +536,57 @@ TEST_P(WriteRouteTest, AFailedWriteChangesNothingAndAWrittenFileKeepsOwnerModeAt
         GTEST_SKIP() << "needs root";
     if (const auto lacking = machineLacks(row.route))
         GTEST_SKIP() << *lacking;
-    if (row.route != Route::AppendOnlyFolder && row.route != Route::NewFileInAnAppendOnlyFolder) {
-        check(row.route);
-        return;
+    const auto test = [&] { check(row.route); };
+    switch (row.route) {
+    case Route::AppendOnlyFolder:
+    case Route::NewFileInAnAppendOnlyFolder:
+        if (!onOwnMount(loop_->path(), dir / "disk", "ext4", 0, "", test))
+            GTEST_SKIP() << "no ext4 may be mounted here";
+        break;
+    case Route::FileMountedOver:
+        if (!onOwnMount((dir / "source.txt").string(), dir / "mounted.txt", nullptr, MS_BIND, "", test))
+            GTEST_SKIP() << "no file may be mounted here";
+        break;
+    default:
+        test();
     }
-    if (!onOwnMount(loop_->path(), dir / "disk", "ext4", "", [&] { check(row.route); }))
-        GTEST_SKIP() << "no ext4 may be mounted here";
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, WriteRouteTest, testing::ValuesIn(kRoutes),
                          [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(ReportFileTest, AnUnfinishedFileThatCannotBeRemovedIsNamed)
+{
+    if (!runsAsRoot())
+        GTEST_SKIP() << "needs root";
+    if (!makeExt4Image(dir / "ext4.img"))
+        GTEST_SKIP() << "no mkfs.ext4";
+    const LoopDevice loop(dir / "ext4.img");
+    if (!loop.attached())
+        GTEST_SKIP() << "no loop device";
+    fs::create_directory(dir / "disk");
+    const bool mounted = onOwnMount(loop.path(), dir / "disk", "ext4", 0, "", [&] {
+        writeFile("disk/old.txt", "keep me");
+        // The folder turns append-only while the report is written: too
+        // late to be seen beforehand, so the unfinished file is stuck.
+        const auto reason = writeWholeFile(pathIn("disk/old.txt"), QByteArray(5000, 'R'),
+                                           [&](int, const void*, std::size_t) -> ssize_t {
+                                               EXPECT_TRUE(makeAppendOnly(dir / "disk"));
+                                               errno = ENOSPC;
+                                               return -1;
+                                           });
+        std::vector<std::string> unfinished;
+        for (const auto& entry : fs::directory_iterator(dir / "disk"))
+            if (entry.path().filename().string().starts_with(".tallivor-"))
+                unfinished.push_back(entry.path().string());
+        ASSERT_EQ(unfinished.size(), 1u);
+        EXPECT_EQ(reason, "No space left on device.  The unfinished file " + QString::fromStdString(unfinished[0]) +
+                              " could not be removed");
+        EXPECT_EQ(bytesOf(pathIn("disk/old.txt")), "keep me");
+    });
+    if (!mounted)
+        GTEST_SKIP() << "no ext4 may be mounted here";
+}
 
 // Fills the disk that holds folder, up to its last byte.
 void fill(const fs::path& folder)
