@@ -43,7 +43,10 @@ bool walk(QByteArray path, Destination& destination)
         QByteArray folderPath;
         split(path, folderPath, destination.name);
         const int base = destination.folder.isOpen() ? destination.folder.get() : AT_FDCWD;
-        FileDescriptor folder(::openat(base, folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        // With "/." after it, a link that ends the folder's path is followed
+        // as one inside a path, as the kernel's walk of the whole path does.
+        const QByteArray inside = folderPath + "/.";
+        FileDescriptor folder(::openat(base, inside.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (!folder.isOpen())
             return false;
         destination.folder = std::move(folder);

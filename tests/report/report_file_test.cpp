@@ -289,9 +289,11 @@ enum class Route {
     LinkToANameNotInUtf8,
     HardLink,
     AccessListAndAttributes,
+    FolderWithADefaultAccessList,
     PipeWithoutReader,
     PlantedLinkToAFile,
     PlantedLinkToNothing,
+    PlantedLinkToAFolder,
     Disk,
     AppendOnlyFolder,
     NewFileInAnAppendOnlyFolder,
@@ -319,9 +321,11 @@ const RouteCase kRoutes[] = {
     {"LinkToANameNotInUtf8", Route::LinkToANameNotInUtf8, Needs::Nothing},
     {"InPlaceForHardLinks", Route::HardLink, Needs::Nothing},
     {"AccessListAndAttributes", Route::AccessListAndAttributes, Needs::Nothing},
+    {"FolderWithADefaultAccessList", Route::FolderWithADefaultAccessList, Needs::Nothing},
     {"PipeWithoutReader", Route::PipeWithoutReader, Needs::Nothing},
     {"PlantedLinkToAFile", Route::PlantedLinkToAFile, Needs::Root},
     {"PlantedLinkToNothing", Route::PlantedLinkToNothing, Needs::Root},
+    {"PlantedLinkToAFolder", Route::PlantedLinkToAFolder, Needs::Root},
     {"Disk", Route::Disk, Needs::Root},
     {"AppendOnlyFolder", Route::AppendOnlyFolder, Needs::Root},
     {"NewFileInAnAppendOnlyFolder", Route::NewFileInAnAppendOnlyFolder, Needs::Root},
@@ -367,6 +371,7 @@ protected:
         switch (route) {
         case Route::PlantedLinkToAFile:
         case Route::PlantedLinkToNothing:
+        case Route::PlantedLinkToAFolder:
             protection_.emplace();
             return protection_->on() ? std::nullopt : std::optional<std::string>("fs.protected_symlinks cannot be set");
         case Route::Disk:
@@ -379,7 +384,8 @@ protected:
                 return "no loop device";
             fs::create_directory(dir / "disk");
             return std::nullopt;
-        case Route::AccessListAndAttributes: {
+        case Route::AccessListAndAttributes:
+        case Route::FolderWithADefaultAccessList: {
             writeFile("probe", "");
             const std::string command = "setfacl -m u:nobody:rw '" + (dir / "probe").string() +
                                         "' 2>/dev/null && setfattr -n user.probe -v 1 '" + (dir / "probe").string() +
@@ -399,13 +405,14 @@ protected:
 
     // A folder world-writable and sticky, as /tmp is, with a link in it that
     // `nobody` planted.
-    fs::path plantLink(const fs::path& target)
+    fs::path plantLink(const fs::path& target, const std::string& name = "report.txt")
     {
         fs::create_directory(dir / "shared");
         fs::permissions(dir / "shared", fs::perms(01777));
-        fs::create_symlink(target, dir / "shared/report.txt");
-        EXPECT_EQ(::lchown((dir / "shared/report.txt").c_str(), 65534, 65534), 0);
-        return dir / "shared/report.txt";
+        const fs::path link = dir / "shared" / name;
+        fs::create_symlink(target, link);
+        EXPECT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+        return link;
     }
 
     Prepared prepare(Route route)
@@ -447,6 +454,15 @@ protected:
             EXPECT_EQ(std::system(command.c_str()), 0);
             return {pathIn("noted.txt"), {old}, {}, {}, {}};
         }
+        case Route::FolderWithADefaultAccessList: {
+            // A new file in the folder would get a list that lets nobody in;
+            // the replacement of one without a list must not.
+            fs::create_directory(dir / "shared");
+            const auto old = oldFile("shared/old.txt");
+            const std::string command = "setfacl -d -m u:nobody:rw '" + (dir / "shared").string() + "'";
+            EXPECT_EQ(std::system(command.c_str()), 0);
+            return {pathIn("shared/old.txt"), {old}, {}, {}, {}};
+        }
         case Route::PipeWithoutReader:
             EXPECT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
             return {pathIn("pipe"), {}, {dir / "pipe"}, {}, kNoReaderReason};
@@ -458,6 +474,13 @@ protected:
         }
         case Route::PlantedLinkToNothing:
             return {pathIn("shared/report.txt"), {}, {plantLink(dir / "elsewhere.txt")}, {}, "Permission denied"};
+        case Route::PlantedLinkToAFolder: {
+            // Only the last link of a path is protected, for a shell's `>`
+            // as for a save.
+            fs::create_directory(dir / "real");
+            const auto old = oldFile("real/old.txt");
+            return {pathIn("shared/folder/old.txt"), {old}, {plantLink(dir / "real", "folder")}, {}, {}};
+        }
         case Route::Disk:
             fs::create_symlink(loop_->path(), dir / "partition");
             return {pathIn("partition"),
