@@ -100,10 +100,7 @@ std::optional<QString> findDestination(const QByteArray& path, Destination& dest
 
 QString pathInFolder(int folder, const QByteArray& name)
 {
-    const QByteArray link = "/proc/self/fd/" + QByteArray::number(folder);
-    QByteArray path(PATH_MAX, '\0');
-    const ssize_t size = ::readlink(link.constData(), path.data(), std::size_t(path.size()));
-    path.truncate(qMax<ssize_t>(size, 0));
+    QByteArray path = readLink(AT_FDCWD, descriptorPath(folder));
     if (!path.endsWith('/'))
         path += '/';
     return QFile::decodeName(path + name);

@@ -1,5 +1,7 @@
 #include "extended_attributes.h"
 
+#include "file_descriptor.h"
+
 #include <QList>
 #include <cerrno>
 #include <functional>
@@ -46,7 +48,7 @@ bool copyExtendedAttributes(int folder, const QByteArray& name, int to)
 {
     // The l-calls on a path through the folder's descriptor: the old file
     // may not be opened for reading, and its name is never a link.
-    const QByteArray from = "/proc/self/fd/" + QByteArray::number(folder) + '/' + name;
+    const QByteArray from = descriptorPath(folder) + '/' + name;
     QList<QByteArray> wanted;
     QList<QByteArray> present;
     if (!listNames([&](char* list, std::size_t size) { return ::llistxattr(from.constData(), list, size); },

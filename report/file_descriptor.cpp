@@ -64,6 +64,11 @@ bool writeAll(int fd, const QByteArray& bytes, const WriteCall& write)
     return true;
 }
 
+QByteArray descriptorPath(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
 QString systemReason(int error)
 {
     return qt_error_string(error);

@@ -32,5 +32,9 @@ private:
 // failure.
 bool writeAll(int fd, const QByteArray& bytes, const WriteCall& write = {});
 
+// A path through which the kernel reaches the file open at fd, even a file
+// with no name, or one open as a path only.
+QByteArray descriptorPath(int fd);
+
 // The system's text for an errno value.
 QString systemReason(int error);

@@ -98,7 +98,7 @@ std::optional<QString> createDirectly(const Destination& destination, const QByt
     const char* name = destination.name.constData();
     FileDescriptor unnamed(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     if (unnamed.isOpen()) {
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed.get());
+        const QByteArray self = descriptorPath(unnamed.get());
         if (!writeAll(unnamed.get(), bytes, write) || ::fsync(unnamed.get()) != 0 ||
             ::linkat(AT_FDCWD, self.constData(), folder, name, AT_SYMLINK_FOLLOW) != 0 || !unnamed.close())
             return systemReason(errno);
