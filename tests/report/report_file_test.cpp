@@ -228,6 +228,13 @@ struct Fingerprint {
     bool operator==(const Fingerprint&) const = default;
 };
 
+void PrintTo(const Fingerprint& print, std::ostream* out)
+{
+    *out << "mode " << std::oct << print.mode << std::dec << ", owner " << print.owner << ':' << print.group << ", "
+         << print.links << " links, " << print.attributes.size() << " attributes, " << print.bytes.size()
+         << " bytes";
+}
+
 std::map<std::string, std::string> attributesOf(const fs::path& name)
 {
     std::map<std::string, std::string> attributes;
