@@ -19,7 +19,7 @@ namespace {
 
 QString readFailureMessage(const QString& path, const std::string& reason)
 {
-    return QStringLiteral("The source file could not be read:  %1\n\n%2.")
+    return QString::fromLatin1(kReadFailedMessage)
         .arg(path, QString::fromLocal8Bit(reason.c_str()));
 }
 
