@@ -2,6 +2,7 @@
 // fill the table, the bars and the totals.
 #include "frm_main.h"
 
+#include "decimal_point.h"
 #include "message_box.h"
 #include "messages.h"
 #include "scope_exit.h"
@@ -12,7 +13,6 @@
 
 #include <QFile>
 #include <QLineEdit>
-#include <QLocale>
 #include <QRadioButton>
 
 namespace {
@@ -83,7 +83,7 @@ void frmMain::calculateFrequency()
     const Subset subset = subsetFromOptions(optSubset(0).isChecked(), optSubset(1).isChecked(),
                                             optSubset(2).isChecked());
     const SubsetStatistics stats = computeSubsetStatistics(state, subset);
-    const std::string decimalPoint = QLocale().decimalPoint().toStdString();
+    const std::string decimalPoint = frequencySeparator();
     const auto frequency = [&decimalPoint](float value) {
         return QString::fromStdString(frequencyText(value, decimalPoint));
     };

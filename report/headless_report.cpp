@@ -1,5 +1,6 @@
 #include "headless_report.h"
 
+#include "decimal_point.h"
 #include "file_descriptor.h"
 #include "frequency_report.h"
 #include "messages.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <unistd.h>
 
 namespace {
@@ -26,7 +26,7 @@ QString captionOf(std::int64_t count)
 ReportSnapshot snapshotOfCount(const ReportRequest& request, FrequencyState& state)
 {
     const SubsetStatistics stats = computeSubsetStatistics(state, request.subset);
-    const std::string decimalPoint = QLocale().decimalPoint().toStdString();
+    const std::string decimalPoint = frequencySeparator();
     ReportSnapshot snapshot;
     snapshot.sourceFile = request.source;
     snapshot.totalChars = captionOf(state.totalChars);

@@ -56,6 +56,11 @@ const CommandRow kRows[] = {
      "at this point, but results will be valid up to this point."},
 };
 
+void PrintTo(const CommandRow& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
 class CommandLineTest : public WindowTest, public testing::WithParamInterface<CommandRow> {
 protected:
     QString expand(QString text) const
@@ -80,14 +85,16 @@ TEST_P(CommandLineTest, EndsWithItsStatusAndSaysItFirst)
     EXPECT_EQ(run.status, row.status) << run.err.toStdString();
     const QByteArray& said = row.stream == Stream::Out ? run.out : run.err;
     EXPECT_EQ(QString::fromLocal8Bit(said.split('\n').front()), expand(row.firstLine));
-    if (row.status != 0)
+    if (row.status != 0) {
         EXPECT_FALSE(QFile::exists(expand(QStringLiteral("%DIR%/r.txt")))) << "nothing is written";
+    }
     // Messages from a report are one line each.
-    if (row.status == 1 && row.arguments.contains(QStringLiteral("--report")))
+    if (row.status == 1 && row.arguments.contains(QStringLiteral("--report"))) {
         EXPECT_EQ(run.err.count('\n'), 1);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(WithoutDisplay, CommandLineTest, testing::ValuesIn(kRows),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& row) { return std::string(row.param.label); });
 
 } // namespace

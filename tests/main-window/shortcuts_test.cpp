@@ -47,8 +47,8 @@ const KeyRow kRows[] = {
                 m.shown.back().text ==
                     "Please type in or select a destination file before attempting to save.";
      }},
-    {"CtrlCCopiesTheTable", QKeySequence::Copy, false, calculateButton, tableCopied},
-    {"CtrlCInATextBoxWithoutSelection", QKeySequence::Copy, false, sourceBox, tableCopied},
+    {"CtrlCCopiesTheTable", QKeySequence(Qt::CTRL | Qt::Key_C), false, calculateButton, tableCopied},
+    {"CtrlCInATextBoxWithoutSelection", QKeySequence(Qt::CTRL | Qt::Key_C), false, sourceBox, tableCopied},
     {"CtrlQEnds", QKeySequence(Qt::CTRL | Qt::Key_Q), false, calculateButton,
      [](frmMain& w, const ScriptedMessageBox&, const ScriptedFilePrompt&) { return !w.isVisible(); }},
     {"EscapeClosesHelp", QKeySequence(Qt::Key_Escape), true, calculateButton, helpClosed},
@@ -58,6 +58,11 @@ const KeyRow kRows[] = {
          return !helpShown(w, m, f) && !w.isVisible();
      }},
 };
+
+void PrintTo(const KeyRow& row, std::ostream* out)
+{
+    *out << row.label;
+}
 
 class ShortcutTest : public WindowTest, public testing::WithParamInterface<KeyRow> {};
 
@@ -86,7 +91,7 @@ TEST_P(ShortcutTest, KeyDoesWhatItsButtonDoes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, ShortcutTest, testing::ValuesIn(kRows),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& row) { return std::string(row.param.label); });
 
 // A text box with a selection copies what is selected, not the table.
 TEST_F(ShortcutTest, CtrlCInATextBoxWithASelectionCopiesTheSelection)

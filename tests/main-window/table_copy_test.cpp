@@ -56,6 +56,11 @@ const MenuRow kMenuRows[] = {
     {"SourceCaption", [](const frmMain& w) { return w.lblSourceFile->pixelBounds().center(); }, false},
 };
 
+void PrintTo(const MenuRow& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
 class TableCopyMenuTest : public WindowTest, public testing::WithParamInterface<MenuRow> {};
 
 TEST_P(TableCopyMenuTest, RightClickOffersCopyTableWhereTheNumbersAre)
@@ -79,6 +84,6 @@ TEST_P(TableCopyMenuTest, RightClickOffersCopyTableWhereTheNumbersAre)
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, TableCopyMenuTest, testing::ValuesIn(kMenuRows),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& row) { return std::string(row.param.label); });
 
 } // namespace

@@ -43,6 +43,19 @@ struct LocaleChoice {
 };
 const LocaleChoice kLocales[] = {{"C", "C.UTF-8"}, {"German", "de_DE.UTF-8"}};
 
+void PrintTo(const SourceFile& row, std::ostream* out)
+{
+    *out << row.label;
+}
+void PrintTo(const SubsetChoice& row, std::ostream* out)
+{
+    *out << row.argument;
+}
+void PrintTo(const LocaleChoice& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class HeadlessReportTest
     : public ReportTest,
       public testing::WithParamInterface<std::tuple<SourceFile, SubsetChoice, LocaleChoice>> {};
@@ -76,13 +89,16 @@ TEST_P(HeadlessReportTest, WritesTheBytesTheWindowSaves)
     EXPECT_EQ(toOutput.out, saved);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FilesSubsetsLocales, HeadlessReportTest,
-    testing::Combine(testing::ValuesIn(kSources), testing::ValuesIn(kSubsets), testing::ValuesIn(kLocales)),
-    [](const auto& info) {
-        const auto& [source, subset, locale] = info.param;
-        return std::string(source.label) + "_" + (subset.option == 0 ? "All" : subset.option == 1 ? "AToZ" : "Printable") +
-               "_" + locale.label;
-    });
+std::string caseName(const testing::TestParamInfo<HeadlessReportTest::ParamType>& row)
+{
+    const auto& [source, subset, locale] = row.param;
+    constexpr const char* kSubsetNames[] = {"All", "AToZ", "Printable"};
+    return std::string(source.label) + "_" + kSubsetNames[subset.option] + "_" + locale.label;
+}
+
+INSTANTIATE_TEST_SUITE_P(FilesSubsetsLocales, HeadlessReportTest,
+                         testing::Combine(testing::ValuesIn(kSources), testing::ValuesIn(kSubsets),
+                                          testing::ValuesIn(kLocales)),
+                         caseName);
 
 } // namespace
