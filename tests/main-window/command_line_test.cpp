@@ -1,8 +1,11 @@
 // The program's command line on a machine without any display: what each
 // command line ends with and says first.
+#include "calculate_at_start.h"
 #include "program_run.h"
 #include "window_fixture.h"
 
+#include <QLineEdit>
+#include <QTest>
 #include <QFile>
 #include <filesystem>
 
@@ -16,6 +19,7 @@ struct CommandRow {
     int status;
     Stream stream;
     QString firstLine; // %DIR% as above
+    const char* display = nullptr; // DISPLAY, where one is named
 };
 
 const CommandRow kRows[] = {
@@ -39,6 +43,11 @@ const CommandRow kRows[] = {
     {"FileWithoutDisplay", {"%TEXT%"}, 1, Stream::Err,
      "tallivor: No display could be opened for the window: set DISPLAY (X11) or WAYLAND_DISPLAY "
      "(Wayland), or QT_QPA_PLATFORM (offscreen for none)."},
+    {"DisplayThatDoesNotAnswer", {}, 1, Stream::Err,
+     "tallivor: No display could be opened for the window: set DISPLAY (X11) or WAYLAND_DISPLAY "
+     "(Wayland), or QT_QPA_PLATFORM (offscreen for none).",
+     ":4093"},
+    {"HelpBesideADisplayThatDoesNotAnswer", {"--help"}, 0, Stream::Out, "Usage: tallivor [FILE]", ":4093"},
     {"ReportToOutput", {"--report", "-", "%TEXT%"}, 0, Stream::Out, "Tallivor by quorvex.example\r"},
     {"ReportOfAToZ", {"--report", "%DIR%/r.txt", "--subset", "a-z", "%TEXT%"}, 0, Stream::Err, ""},
     {"ReportOfMissingSource", {"--report", "%DIR%/r.txt", "%DIR%/none"}, 1, Stream::Err,
@@ -81,7 +90,10 @@ TEST_P(CommandLineTest, EndsWithItsStatusAndSaysItFirst)
     for (const QString& argument : row.arguments)
         arguments << expand(argument);
 
-    const ProgramRun run = runProgram(arguments);
+    QProcessEnvironment environment = withoutDisplay();
+    if (row.display)
+        environment.insert(QStringLiteral("DISPLAY"), QLatin1String(row.display));
+    const ProgramRun run = runProgram(arguments, environment);
     EXPECT_EQ(run.status, row.status) << run.err.toStdString();
     const QByteArray& said = row.stream == Stream::Out ? run.out : run.err;
     EXPECT_EQ(QString::fromLocal8Bit(said.split('\n').front()), expand(row.firstLine));
@@ -92,6 +104,25 @@ TEST_P(CommandLineTest, EndsWithItsStatusAndSaysItFirst)
     if (row.status == 1 && row.arguments.contains(QStringLiteral("--report"))) {
         EXPECT_EQ(run.err.count('\n'), 1);
     }
+}
+
+// `tallivor FILE`: the window counts FILE once it is shown, with the usual
+// messages, and the source box holds FILE as given.
+TEST_F(CommandLineTest, FileIsCountedAsIfCalculateWasPressed)
+{
+    const QString relative = QStringLiteral("no/such/file");
+    calculateAtStart(*window, relative);
+    window->show();
+    QTRY_COMPARE(messages.shown.size(), std::size_t(1));
+    EXPECT_EQ(messages.shown.front().text,
+              "Please select an input file before attempting to calculate frequencies.");
+    EXPECT_EQ(window->txtSourceFile->text(), relative);
+
+    const QString path = writeFile("three", "abc");
+    calculateAtStart(*window, path);
+    QTRY_COMPARE(window->lblTotalChars->Caption(), QStringLiteral("3"));
+    EXPECT_EQ(window->txtSourceFile->text(), path);
+    EXPECT_EQ(messages.shown.size(), std::size_t(1));
 }
 
 INSTANTIATE_TEST_SUITE_P(WithoutDisplay, CommandLineTest, testing::ValuesIn(kRows),
