@@ -2,7 +2,7 @@
 // fill the table, the bars and the totals.
 #include "frm_main.h"
 
-#include "decimal_point.h"
+#include "frequency_separator.h"
 #include "message_box.h"
 #include "messages.h"
 #include "scope_exit.h"

@@ -164,8 +164,9 @@ std::optional<int> runWithoutWindow(const CommandLine& command)
         print(stderr, shortUsage() + QStringLiteral("Try 'tallivor --help' for more.\n"));
         return 2;
     case CommandLine::Action::WriteReport:
-        return writeReportWithoutWindow({command.source.value_or(QString()), command.destination, command.subset},
-                                        sayOnStandardError);
+        return writeReportWithoutWindow(
+            {command.source.value_or(QString()), command.destination, command.subset},
+            sayOnStandardError);
     }
     return 2;
 }

@@ -19,14 +19,14 @@ struct CommandLine {
     };
     Action action = Action::OpenWindow;
     std::optional<QString> source; // as typed: relative paths stay relative
-    QString destination; // "-" is standard output
+    QString destination;           // "-" is standard output
     Subset subset = Subset::AllCharacters;
     QString error;
 };
 
 // Reads arguments (the program's name first). Qt's own window options
 // (-platform, -display, -style ...) are accepted and left to Qt. Needs no
-// display, only a core application for the parser's texts.
+// display.
 CommandLine parseCommandLine(const QStringList& arguments);
 
 // What --help prints: the usage, the options and the exit statuses.

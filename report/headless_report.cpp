@@ -1,6 +1,6 @@
 #include "headless_report.h"
 
-#include "decimal_point.h"
+#include "frequency_separator.h"
 #include "file_descriptor.h"
 #include "frequency_report.h"
 #include "messages.h"

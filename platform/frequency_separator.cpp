@@ -1,4 +1,4 @@
-#include "decimal_point.h"
+#include "frequency_separator.h"
 
 #include <QLocale>
 
