@@ -5,12 +5,15 @@
 #include "frequency_report.h"
 #include "messages.h"
 #include "save_messages.h"
+#include "scope_exit.h"
 #include "source_file.h"
 #include "text_forms.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <csignal>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -59,6 +62,16 @@ std::optional<QString> writeDestination(const QString& destination, const QByteA
             return std::nullopt;
         return systemReason(errno);
     }
+    // Ctrl+C, a hang-up or a terminate signal during the write ends the
+    // program only once the file is complete or rolled back: never with a
+    // temporary file beside it.
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&ending, signal);
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &ending, &before);
+    const ScopeExit release([&before] { pthread_sigmask(SIG_SETMASK, &before, nullptr); });
     return writeWholeFile(destination, bytes, write);
 }
 

@@ -20,8 +20,9 @@ struct ReportRequest {
 // messages go to say, one line each. The exit status: 0 when written (also
 // at the size limit), 1 with nothing written when the source is missing or
 // unreadable or the destination cannot be written. A destination file is
-// written as the window writes one (see writeWholeFile); standard output as
-// it stands, so that a shell's redirection is kept.
+// written as the window writes one (see writeWholeFile), and SIGINT, SIGTERM
+// and SIGHUP wait until it is complete or rolled back; standard output is
+// written as it stands, so that a shell's redirection is kept.
 int writeReportWithoutWindow(const ReportRequest& request,
                              const std::function<void(const QString& line)>& say,
                              const WriteCall& write = {});

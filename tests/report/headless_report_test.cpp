@@ -1,9 +1,13 @@
 // The report written from the command line is the window's, byte for byte.
+#include "headless_report.h"
 #include "program_run.h"
 #include "report_test.h"
 #include "scope_exit.h"
 
 #include <QLocale>
+#include <atomic>
+#include <csignal>
+#include <unistd.h>
 #include <string>
 #include <tuple>
 
@@ -100,5 +104,36 @@ INSTANTIATE_TEST_SUITE_P(FilesSubsetsLocales, HeadlessReportTest,
                          testing::Combine(testing::ValuesIn(kSources), testing::ValuesIn(kSubsets),
                                           testing::ValuesIn(kLocales)),
                          caseName);
+
+std::atomic<bool> terminateDelivered = false;
+
+// A terminate signal that comes while the report is being written waits
+// until it is written: nothing is left half done or beside it.
+TEST_F(ReportTest, TerminateDuringTheWriteWaitsForItsEnd)
+{
+    const QString source = writeFile("text.txt", "ABC");
+    struct sigaction recording {};
+    recording.sa_handler = [](int) { terminateDelivered = true; };
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGTERM, &recording, &previous), 0);
+    const ScopeExit restore([&previous] { ::sigaction(SIGTERM, &previous, nullptr); });
+    terminateDelivered = false;
+
+    bool heldDuringWrite = false;
+    const WriteCall write = [&heldDuringWrite](int fd, const void* data, std::size_t size) {
+        ::raise(SIGTERM);
+        heldDuringWrite = !terminateDelivered;
+        return ::write(fd, data, size);
+    };
+    QStringList said;
+    const int status = writeReportWithoutWindow({source, pathIn("report.txt"), Subset::AllCharacters},
+                                                [&said](const QString& line) { said << line; }, write);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(said.isEmpty()) << said.join(u'\n').toStdString();
+    EXPECT_TRUE(heldDuringWrite);
+    EXPECT_TRUE(terminateDelivered) << "delivered once the write has ended";
+    EXPECT_EQ(entries(), (std::set<std::string>{"report.txt", "text.txt"}));
+    EXPECT_TRUE(bytesOf(pathIn("report.txt")).startsWith("Tallivor by "));
+}
 
 } // namespace
