@@ -5,6 +5,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,6 +66,14 @@ void sayOnStandardError(const QString& line)
 }
 
 } // namespace
+
+void guardStandardStreams()
+{
+    // In ascending order, so that each open takes the number just found free.
+    for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        if (::fcntl(stream, F_GETFD) == -1)
+            ::open("/dev/null", O_RDONLY);
+}
 
 CommandLine parseCommandLine(const QStringList& arguments)
 {

@@ -24,6 +24,13 @@ struct CommandLine {
     QString error;
 };
 
+// Where the program was started with standard input, output or error
+// closed, puts a read-only /dev/null in its place: the first file the
+// program opens would take that number, and a report meant for standard
+// output would be written into it. A write there now fails and is reported.
+// Call first, before anything is opened.
+void guardStandardStreams();
+
 // Reads arguments (the program's name first). Qt's own window options
 // (-platform, -display, -style ...) are accepted and left to Qt. Needs no
 // display.

@@ -24,6 +24,7 @@ void nameTheProgram()
 
 int main(int argc, char* argv[])
 {
+    guardStandardStreams();
     ignoreWriteSignals();
     CommandLine command;
     {

@@ -125,6 +125,22 @@ TEST_F(CommandLineTest, FileIsCountedAsIfCalculateWasPressed)
     EXPECT_EQ(messages.shown.size(), std::size_t(1));
 }
 
+// Started with standard output closed, the program must not write the
+// report into whatever file took its number.
+TEST_F(CommandLineTest, ClosedStandardOutputIsReportedAsAFailure)
+{
+    const QString text = writeFile("text.txt", "Hello");
+    QProcess shell;
+    shell.setProcessEnvironment(withoutDisplay());
+    shell.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("exec \"$0\" --report - \"$1\" >&-"),
+                 QStringLiteral(TALLIVOR_PROGRAM), text});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.exitCode(), 1);
+    EXPECT_EQ(shell.readAllStandardError(),
+              "tallivor: The report could not be written to:  standard output: Bad file descriptor.\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(WithoutDisplay, CommandLineTest, testing::ValuesIn(kRows),
                          [](const auto& row) { return std::string(row.param.label); });
 
