@@ -1,8 +1,8 @@
 #include "headless_report.h"
 
-#include "frequency_separator.h"
 #include "file_descriptor.h"
 #include "frequency_report.h"
+#include "frequency_separator.h"
 #include "messages.h"
 #include "save_messages.h"
 #include "scope_exit.h"
