@@ -4,6 +4,8 @@ RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
 TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils appstream man-db qt6-base-private-dev acl attr e2fsprogs
 PACKAGE_PACKAGES := dpkg-dev file lintian
 SCREENSHOT_PACKAGES := xvfb x11-utils xdotool imagemagick
+# The peer that the headless report is timed against.
+BENCH_PACKAGES := ent
 # The virtual display `make screenshots` starts.
 SCREENSHOT_DISPLAY ?= :92
 
@@ -37,8 +39,10 @@ accessibility-check: packages-test
 	scripts/accessibility-check build/dev/tallivor
 
 bench: build
+	@scripts/ensure-packages $(BENCH_PACKAGES)
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
+	build/release/bench/report_bench
 
 # A Debian package of the release build, in build/release, checked by lintian.
 package: packages-build

@@ -6,3 +6,5 @@ inline constexpr const char* kMissingSourceMessage =
 inline constexpr const char* kSourceLimitMessage =
     "Input file size exceeds this programs maximum of 2100000000 chars.  "
     "Counting stopped at this point, but results will be valid up to this point.";
+// %1 the source path as typed, %2 the system's reason.
+inline constexpr const char* kReadFailedMessage = "The source file could not be read:  %1\n\n%2.";

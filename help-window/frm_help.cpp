@@ -1,5 +1,6 @@
 #include "frm_help.h"
 
+#include "help_shortcuts.h"
 #include "hyperlink_module.h"
 #include "picture_box.h"
 #include "web_addresses.h"
@@ -12,6 +13,7 @@ frmHelp::frmHelp(AddressOpener& opener)
     designLayout();
     Label2->setOnClick([this] { Label2_Click(); });
     AmazonLink->setOnClick([this] { AmazonLink_Click(); });
+    installHelpShortcuts(*this);
     placeOnScreenTwips(2670, 2235);
 }
 

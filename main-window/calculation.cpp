@@ -2,6 +2,7 @@
 // fill the table, the bars and the totals.
 #include "frm_main.h"
 
+#include "frequency_separator.h"
 #include "message_box.h"
 #include "messages.h"
 #include "scope_exit.h"
@@ -12,14 +13,13 @@
 
 #include <QFile>
 #include <QLineEdit>
-#include <QLocale>
 #include <QRadioButton>
 
 namespace {
 
 QString readFailureMessage(const QString& path, const std::string& reason)
 {
-    return QStringLiteral("The source file could not be read:  %1\n\n%2.")
+    return QString::fromLatin1(kReadFailedMessage)
         .arg(path, QString::fromLocal8Bit(reason.c_str()));
 }
 
@@ -83,7 +83,7 @@ void frmMain::calculateFrequency()
     const Subset subset = subsetFromOptions(optSubset(0).isChecked(), optSubset(1).isChecked(),
                                             optSubset(2).isChecked());
     const SubsetStatistics stats = computeSubsetStatistics(state, subset);
-    const std::string decimalPoint = QLocale().decimalPoint().toStdString();
+    const std::string decimalPoint = frequencySeparator();
     const auto frequency = [&decimalPoint](float value) {
         return QString::fromStdString(frequencyText(value, decimalPoint));
     };

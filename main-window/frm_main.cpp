@@ -2,6 +2,8 @@
 
 #include "web_addresses.h"
 #include "hyperlink_module.h"
+#include "shortcuts.h"
+#include "table_copy.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -22,6 +24,8 @@ frmMain::frmMain(const WindowServices& services)
 {
     designLayout();
     connectHandlers();
+    installShortcuts(*this);
+    installTableCopy(*this);
     Form_Load();
     placeOnScreenTwips(225, 330);
 }

@@ -1,5 +1,8 @@
 #include "address_opener.h"
+#include "calculate_at_start.h"
+#include "command_line.h"
 #include "common_dialog.h"
+#include "display.h"
 #include "fonts.h"
 #include "frm_main.h"
 #include "message_box.h"
@@ -9,12 +12,33 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+namespace {
+
+void nameTheProgram()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Tallivor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    guardStandardStreams();
     ignoreWriteSignals();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tallivor"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    CommandLine command;
+    {
+        // Options, help and the report need no display: nothing opens one
+        // before they have been dealt with.
+        const QCoreApplication core(argc, argv);
+        nameTheProgram();
+        command = parseCommandLine(QCoreApplication::arguments());
+        if (const auto status = runWithoutWindow(command))
+            return *status;
+    }
+
+    const auto app = openDisplay(argc, argv, noDisplayLine());
+    nameTheProgram();
     // Lets the desktop match the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.quorvex.tallivor"));
     // One look on every desktop, so the designed layout holds.
@@ -28,5 +52,7 @@ int main(int argc, char* argv[])
     DesktopAddressOpener addressOpener;
     frmMain window({messageBox, filePrompt, addressOpener});
     window.show();
-    return app.exec();
+    if (command.source)
+        calculateAtStart(window, *command.source);
+    return QApplication::exec();
 }

@@ -25,8 +25,10 @@ set(expected
     share/man/man1/tallivor.1.gz
     share/metainfo/${app_id}.metainfo.xml
     share/icons/hicolor/32x32/apps/tallivor.png
+    share/icons/hicolor/48x48/apps/tallivor.png
     share/icons/hicolor/64x64/apps/tallivor.png
-    share/icons/hicolor/256x256/apps/tallivor.png)
+    share/icons/hicolor/256x256/apps/tallivor.png
+    share/icons/hicolor/scalable/apps/tallivor.svg)
 file(GLOB_RECURSE installed RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT installed)
 set(sorted_expected ${expected})
@@ -42,15 +44,21 @@ endif()
 
 # The entry starts the installed program and shows the installed icon.
 file(STRINGS "${PREFIX}/share/applications/${app_id}.desktop" entry)
-foreach(key IN ITEMS "Exec=tallivor" "Icon=tallivor" "Type=Application" "Name=Tallivor")
+# It takes one file, and claims no type: it would become the opener of every
+# file the desktop knows nothing about.
+foreach(key IN ITEMS "Exec=tallivor %f" "Icon=tallivor" "StartupNotify=true" "Type=Application" "Name=Tallivor")
     if(NOT key IN_LIST entry)
         message(FATAL_ERROR "the desktop entry lacks ${key}")
     endif()
 endforeach()
+list(FILTER entry INCLUDE REGEX "^MimeType=")
+if(entry)
+    message(FATAL_ERROR "the desktop entry claims file types: ${entry}")
+endif()
 
 # Each icon is as large as the folder it lies in says: width and height are
 # the big-endian words at bytes 16 and 20 of a PNG file.
-foreach(size IN ITEMS 32 64 256)
+foreach(size IN ITEMS 32 48 64 256)
     set(icon "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/tallivor.png")
     file(READ "${icon}" header LIMIT 24 HEX)
     string(SUBSTRING "${header}" 0 16 signature)
