@@ -17,7 +17,9 @@ bool namesNoFile(const QString& destination)
     return destination.isEmpty() || destination == kDestinationPrompt;
 }
 
-QString reasonOf(const WriteFailure& failure)
+} // namespace
+
+QString writeFailureReason(const WriteFailure& failure)
 {
     switch (failure.kind) {
     case WriteFailure::Kind::BlankName: return kBlankNameReason;
@@ -33,12 +35,10 @@ QString reasonOf(const WriteFailure& failure)
     return reason;
 }
 
-} // namespace
-
 QString writeFailureMessage(const QString& destination, const WriteFailure& failure)
 {
     const QString path = QDir::toNativeSeparators(QFileInfo(destination).absoluteFilePath());
-    return kWriteFailedMessage.arg(path, reasonOf(failure));
+    return kWriteFailedMessage.arg(path, writeFailureReason(failure));
 }
 
 void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,

@@ -20,9 +20,11 @@ class QWidget;
 // Only then is snapshot taken and the file written (see writeWholeFile). A
 // failed write is reported with the full path and the reason; success is
 // silent. Changes nothing but the file.
-// What the user reads when the report could not be written to destination:
-// its full path and the reason, in the system's words where the system
-// refused.
+// Why the report could not be written, as the user reads it: in the
+// system's words where the system refused.
+QString writeFailureReason(const WriteFailure& failure);
+// The message for a report that could not be written to destination: its
+// full path and the reason.
 QString writeFailureMessage(const QString& destination, const WriteFailure& failure);
 
 void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,
