@@ -78,23 +78,23 @@ bool sameFile(const struct stat& one, const struct stat& other)
 
 } // namespace
 
-std::optional<QString> findDestination(const QByteArray& path, Destination& destination)
+std::optional<WriteFailure> findDestination(const QByteArray& path, Destination& destination)
 {
     // The kernel's own open decides which links are followed and which are
     // refused; opening as a path only neither reads nor blocks on a pipe.
     FileDescriptor reached(::open(path.constData(), O_PATH | O_CLOEXEC));
     struct stat there {};
     if (reached.isOpen() ? ::fstat(reached.get(), &there) != 0 : errno != ENOENT)
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     if (reached.isOpen() && S_ISDIR(there.st_mode))
-        return systemReason(EISDIR);
+        return WriteFailure::system(EISDIR);
     if (!walk(path, destination))
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     // Both walks end at the same file unless the path changed in between.
     const bool agree = reached.isOpen() ? destination.existing && sameFile(*destination.existing, there)
                                         : !destination.existing;
     if (!agree)
-        return systemReason(EAGAIN);
+        return WriteFailure::system(EAGAIN);
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "file_descriptor.h"
+#include "write_failure.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,12 +18,11 @@ struct Destination {
 };
 
 // Finds where path (in the system's encoding; relative to the working
-// directory) leads, or the reason, as the system gives it, why the kernel
-// would not open it there: a missing folder, a folder, a link it refuses to
+// directory) leads, or why the kernel would not open it there: a missing folder, a folder, a link it refuses to
 // follow in a shared folder, too many links. Where a link leads to a name
 // that does not exist yet, the destination is that name in the link's
 // target folder, as a shell's `>` would create it.
-std::optional<QString> findDestination(const QByteArray& path, Destination& destination);
+std::optional<WriteFailure> findDestination(const QByteArray& path, Destination& destination);
 
 // The full path of name in folder, for messages.
 QString pathInFolder(int folder, const QByteArray& name);

@@ -68,8 +68,3 @@ QByteArray descriptorPath(int fd)
 {
     return "/proc/self/fd/" + QByteArray::number(fd);
 }
-
-QString systemReason(int error)
-{
-    return qt_error_string(error);
-}

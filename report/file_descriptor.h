@@ -3,7 +3,6 @@
 #include "report_file.h"
 
 #include <QByteArray>
-#include <QString>
 #include <utility>
 
 // An open file descriptor, closed when its owner goes.
@@ -35,6 +34,3 @@ bool writeAll(int fd, const QByteArray& bytes, const WriteCall& write = {});
 // A path through which the kernel reaches the file open at fd, even a file
 // with no name, or one open as a path only.
 QByteArray descriptorPath(int fd);
-
-// The system's text for an errno value.
-QString systemReason(int error);

@@ -1,7 +1,6 @@
 #include "in_place_write.h"
 
 #include "file_descriptor.h"
-#include "save_messages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -73,16 +72,16 @@ bool overwrite(int fd, const QByteArray& bytes, off_t oldSize, const WriteCall& 
 
 } // namespace
 
-std::optional<QString> overwriteInPlace(int folder, const QByteArray& name, const QByteArray& bytes,
+std::optional<WriteFailure> overwriteInPlace(int folder, const QByteArray& name, const QByteArray& bytes,
                                         const WriteCall& write)
 {
     bool readable = false;
     FileDescriptor file(openForOverwrite(folder, name, readable));
     struct stat info {};
     if (!file.isOpen() || ::fstat(file.get(), &info) != 0)
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     if (!S_ISREG(info.st_mode))
-        return systemReason(EINVAL);
+        return WriteFailure::system(EINVAL);
     const off_t oldSize = info.st_size;
 
     std::optional<QByteArray> kept;
@@ -92,17 +91,17 @@ std::optional<QString> overwriteInPlace(int folder, const QByteArray& name, cons
             kept = head;
     }
     if (!reserve(file.get(), oldSize, bytes.size())) {
-        const QString reason = systemReason(errno);
+        WriteFailure failure = WriteFailure::system(errno);
         // Frees a partial reservation and cuts off zeros that were added.
-        return ::ftruncate(file.get(), oldSize) == 0 ? reason : reason + kOldContentNotWholeReason;
+        failure.oldContentWhole = ::ftruncate(file.get(), oldSize) == 0;
+        return failure;
     }
     if (!overwrite(file.get(), bytes, oldSize, write)) {
-        const QString reason = systemReason(errno);
-        if (!restore(file.get(), kept, oldSize))
-            return reason + kOldContentNotWholeReason;
-        return reason;
+        WriteFailure failure = WriteFailure::system(errno);
+        failure.oldContentWhole = restore(file.get(), kept, oldSize);
+        return failure;
     }
     if (!file.close())
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     return std::nullopt;
 }

@@ -4,7 +4,6 @@
 #include "extended_attributes.h"
 #include "file_descriptor.h"
 #include "in_place_write.h"
-#include "save_messages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +34,13 @@ int createBeside(int folder, mode_t mode, QByteArray& name)
     return -1;
 }
 
+WriteFailure unfinishedFileLeft(int error, const QString& file)
+{
+    WriteFailure failure = WriteFailure::system(error);
+    failure.unfinishedFile = file;
+    return failure;
+}
+
 // False where the process may not give the replacement all the old file
 // has. The owner goes first, as changing it clears set-ID bits of the mode;
 // the mode goes last, so that nothing the folder passed on widens it.
@@ -53,7 +59,7 @@ bool refusedReplacing(int error)
     return error == EPERM || error == EACCES || error == EBUSY;
 }
 
-std::optional<QString> writeInPlace(const Destination& destination, const QByteArray& bytes,
+std::optional<WriteFailure> writeInPlace(const Destination& destination, const QByteArray& bytes,
                                     const WriteCall& write)
 {
     return overwriteInPlace(destination.folder.get(), destination.name, bytes, write);
@@ -61,7 +67,7 @@ std::optional<QString> writeInPlace(const Destination& destination, const QByteA
 
 // Writes a file under a temporary name beside the destination and renames
 // it over the destination once complete and on disk.
-std::optional<QString> replaceRegularFile(const Destination& destination, const QByteArray& bytes,
+std::optional<WriteFailure> replaceRegularFile(const Destination& destination, const QByteArray& bytes,
                                           const WriteCall& write)
 {
     const int folder = destination.folder.get();
@@ -72,7 +78,7 @@ std::optional<QString> replaceRegularFile(const Destination& destination, const 
     FileDescriptor file(createBeside(folder, exists ? 0600 : 0666, temporary));
     if (!file.isOpen()) {
         // A folder that takes no new file may still hold a writable file.
-        return exists ? writeInPlace(destination, bytes, write) : systemReason(errno);
+        return exists ? writeInPlace(destination, bytes, write) : WriteFailure::system(errno);
     }
     // Rather than hand someone else's file over to this process's user, or
     // drop an access list, keep the file itself.
@@ -84,14 +90,14 @@ std::optional<QString> replaceRegularFile(const Destination& destination, const 
     }
     const int error = errno;
     if (::unlinkat(folder, temporary.constData(), 0) != 0)
-        return systemReason(error) + kUnfinishedFileLeftReason.arg(pathInFolder(folder, temporary));
-    return inPlaceInstead ? writeInPlace(destination, bytes, write) : systemReason(error);
+        return unfinishedFileLeft(error, pathInFolder(folder, temporary));
+    return inPlaceInstead ? writeInPlace(destination, bytes, write) : WriteFailure::system(error);
 }
 
 // A new file in a folder that lets nothing be removed. Written unnamed where
 // the file system allows, it gets its name only once complete, so that a
 // failure leaves nothing behind; elsewhere it is created under its name.
-std::optional<QString> createDirectly(const Destination& destination, const QByteArray& bytes,
+std::optional<WriteFailure> createDirectly(const Destination& destination, const QByteArray& bytes,
                                       const WriteCall& write)
 {
     const int folder = destination.folder.get();
@@ -101,24 +107,24 @@ std::optional<QString> createDirectly(const Destination& destination, const QByt
         const QByteArray self = descriptorPath(unnamed.get());
         if (!writeAll(unnamed.get(), bytes, write) || ::fsync(unnamed.get()) != 0 ||
             ::linkat(AT_FDCWD, self.constData(), folder, name, AT_SYMLINK_FOLLOW) != 0 || !unnamed.close())
-            return systemReason(errno);
+            return WriteFailure::system(errno);
         return std::nullopt;
     }
     if (errno != EOPNOTSUPP && errno != EISDIR)
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     FileDescriptor file(::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!file.isOpen())
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     if (writeAll(file.get(), bytes, write) && ::fsync(file.get()) == 0 && file.close())
         return std::nullopt;
     const int error = errno;
     if (::unlinkat(folder, name, 0) != 0)
-        return systemReason(error) + kUnfinishedFileLeftReason.arg(pathInFolder(folder, destination.name));
-    return systemReason(error);
+        return unfinishedFileLeft(error, pathInFolder(folder, destination.name));
+    return WriteFailure::system(error);
 }
 
 // Replacing a device or a pipe by a regular file would destroy it.
-std::optional<QString> writeToSpecialFile(const Destination& destination, const QByteArray& bytes,
+std::optional<WriteFailure> writeToSpecialFile(const Destination& destination, const QByteArray& bytes,
                                           const WriteCall& write)
 {
     // Opening a pipe for writing waits for a reader, and the window with it,
@@ -126,25 +132,26 @@ std::optional<QString> writeToSpecialFile(const Destination& destination, const 
     constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC;
     FileDescriptor file(::openat(destination.folder.get(), destination.name.constData(), kFlags));
     if (!file.isOpen())
-        return errno == ENXIO && S_ISFIFO(destination.existing->st_mode) ? kNoReaderReason : systemReason(errno);
+        return errno == ENXIO && S_ISFIFO(destination.existing->st_mode) ? WriteFailure::of(WriteFailure::Kind::NoReader)
+                                                                       : WriteFailure::system(errno);
     if (!writeAll(file.get(), bytes, write) || !file.close())
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     return std::nullopt;
 }
 
-std::optional<QString> writeExistingFile(const Destination& destination, const QByteArray& bytes,
+std::optional<WriteFailure> writeExistingFile(const Destination& destination, const QByteArray& bytes,
                                          const WriteCall& write)
 {
     const int folder = destination.folder.get();
     const mode_t mode = destination.existing->st_mode;
     // Written over, a disk or partition would lose its file system.
     if (S_ISBLK(mode))
-        return kDiskNotFileReason.arg(pathInFolder(folder, destination.name));
+        return WriteFailure::disk(pathInFolder(folder, destination.name));
     if (!S_ISREG(mode))
         return writeToSpecialFile(destination, bytes, write);
     // A replacement would get round the file's own protection.
     if (::faccessat(folder, destination.name.constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     if (destination.existing->st_nlink > 1 || refusesRemovals(folder))
         return writeInPlace(destination, bytes, write);
     return replaceRegularFile(destination, bytes, write);
@@ -152,13 +159,13 @@ std::optional<QString> writeExistingFile(const Destination& destination, const Q
 
 } // namespace
 
-std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes, const WriteCall& write)
+std::optional<WriteFailure> writeWholeFile(const QString& path, const QByteArray& bytes, const WriteCall& write)
 {
     if (isOnlyBlanks(QFileInfo(path).fileName()))
-        return kBlankNameReason;
+        return WriteFailure::of(WriteFailure::Kind::BlankName);
     Destination destination;
-    if (const auto reason = findDestination(QFile::encodeName(path), destination))
-        return reason;
+    if (const auto failure = findDestination(QFile::encodeName(path), destination))
+        return failure;
     if (destination.existing)
         return writeExistingFile(destination, bytes, write);
     if (refusesRemovals(destination.folder.get()))

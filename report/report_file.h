@@ -1,5 +1,7 @@
 #pragma once
 
+#include "write_failure.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -13,13 +15,12 @@ using WriteCall = std::function<ssize_t(int fd, const void* data, std::size_t si
 
 // Makes bytes the whole content of the file at path (not empty; a relative
 // path is relative to the working directory). Nothing when that worked,
-// else the reason, as the system gives it where it gives one. A failure
-// never loses or corrupts an existing file:
+// else what failed. A failure never loses or corrupts an existing file:
 //
 // - The file written is the one the kernel reaches when it opens path:
 //   symbolic links are followed by the kernel's rules, names stay bytes, and
 //   a link the kernel refuses to follow (one planted in a shared sticky
-//   folder) is refused with its reason, nothing written anywhere. Through a
+//   folder) is refused with its error, nothing written anywhere. Through a
 //   link to nothing yet, the file is created where the link points; the
 //   link stays.
 // - A regular file, new or existing, is written under a temporary name
@@ -35,12 +36,12 @@ using WriteCall = std::function<ssize_t(int fd, const void* data, std::size_t si
 //   the report: see overwriteInPlace for what a failure leaves. A new file in
 //   an append-only folder is created directly, named only once complete
 //   where the file system allows; an unfinished file that cannot be removed
-//   is named in the reason.
+//   is named in the failure.
 // - A disk or partition (a block device) is refused. A character device or
 //   a pipe is written to as it is, never replaced by a file, and never
 //   waited for long: a pipe with nothing reading from it is reported at once.
 // - A file name of nothing but blanks is refused.
-std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes,
+std::optional<WriteFailure> writeWholeFile(const QString& path, const QByteArray& bytes,
                                       const WriteCall& write = {});
 
 // Makes a write beyond the file size limit fail with "File too large", and

@@ -17,13 +17,29 @@ bool namesNoFile(const QString& destination)
     return destination.isEmpty() || destination == kDestinationPrompt;
 }
 
-QString writeFailure(const QString& destination, const QString& reason)
+} // namespace
+
+QString writeFailureReason(const WriteFailure& failure)
 {
-    const QString path = QDir::toNativeSeparators(QFileInfo(destination).absoluteFilePath());
-    return kWriteFailedMessage.arg(path, reason);
+    switch (failure.kind) {
+    case WriteFailure::Kind::BlankName: return kBlankNameReason;
+    case WriteFailure::Kind::NoReader: return kNoReaderReason;
+    case WriteFailure::Kind::Disk: return kDiskNotFileReason.arg(failure.file);
+    case WriteFailure::Kind::System: break;
+    }
+    QString reason = qt_error_string(failure.error);
+    if (!failure.unfinishedFile.isEmpty())
+        reason += kUnfinishedFileLeftReason.arg(failure.unfinishedFile);
+    if (!failure.oldContentWhole)
+        reason += kOldContentNotWholeReason;
+    return reason;
 }
 
-} // namespace
+QString writeFailureMessage(const QString& destination, const WriteFailure& failure)
+{
+    const QString path = QDir::toNativeSeparators(QFileInfo(destination).absoluteFilePath());
+    return kWriteFailedMessage.arg(path, writeFailureReason(failure));
+}
 
 void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,
                      const QString& destination, const std::function<ReportSnapshot()>& snapshot)
@@ -38,6 +54,6 @@ void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalC
     if (QFileInfo(destination).isFile() &&
         messageBox.MsgBox(owner, kOverwriteQuestion, Buttons::YesNo) == Answer::No)
         return;
-    if (const auto reason = writeWholeFile(destination, formatReport(snapshot())))
-        messageBox.MsgBox(owner, writeFailure(destination, *reason), Buttons::Ok);
+    if (const auto failure = writeWholeFile(destination, formatReport(snapshot())))
+        messageBox.MsgBox(owner, writeFailureMessage(destination, *failure), Buttons::Ok);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frequency_report.h"
+#include "write_failure.h"
 
 #include <QString>
 #include <cstdint>
@@ -19,5 +20,12 @@ class QWidget;
 // Only then is snapshot taken and the file written (see writeWholeFile). A
 // failed write is reported with the full path and the reason; success is
 // silent. Changes nothing but the file.
+// Why the report could not be written, as the user reads it: in the
+// system's words where the system refused.
+QString writeFailureReason(const WriteFailure& failure);
+// The message for a report that could not be written to destination: its
+// full path and the reason.
+QString writeFailureMessage(const QString& destination, const WriteFailure& failure);
+
 void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,
                      const QString& destination, const std::function<ReportSnapshot()>& snapshot);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -16,6 +17,13 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+void PrintTo(const WriteFailure& failure, std::ostream* out)
+{
+    *out << "kind " << int(failure.kind) << ", error " << failure.error << " (" << std::strerror(failure.error)
+         << "), old content " << (failure.oldContentWhole ? "whole" : "not whole") << ", file '"
+         << failure.file.toStdString() << "', unfinished file '" << failure.unfinishedFile.toStdString() << "'";
+}
 
 namespace {
 
@@ -36,7 +44,7 @@ enum class Unwritable { FolderOfThatName, MissingFolder, OnlyBlanks, ReadOnlyFil
 struct UnwritableCase {
     const char* name;
     Unwritable kind;
-    const char* reason;  // part of the reason the message gives
+    int error;            // the system's error the message gives; none for a blank name
     bool permissionBased; // root may write anyway
 };
 
@@ -46,11 +54,11 @@ void PrintTo(const UnwritableCase& row, std::ostream* out)
 }
 
 const UnwritableCase kUnwritable[] = {
-    {"FolderOfThatName", Unwritable::FolderOfThatName, "directory", false},
-    {"MissingFolder", Unwritable::MissingFolder, "No such file or directory", false},
-    {"OnlyBlanks", Unwritable::OnlyBlanks, "The file name is only blanks", false},
-    {"ReadOnlyFile", Unwritable::ReadOnlyFile, "Permission denied", true},
-    {"ClosedFolder", Unwritable::ClosedFolder, "Permission denied", true},
+    {"FolderOfThatName", Unwritable::FolderOfThatName, EISDIR, false},
+    {"MissingFolder", Unwritable::MissingFolder, ENOENT, false},
+    {"OnlyBlanks", Unwritable::OnlyBlanks, 0, false},
+    {"ReadOnlyFile", Unwritable::ReadOnlyFile, EACCES, true},
+    {"ClosedFolder", Unwritable::ClosedFolder, EACCES, true},
 };
 
 class UnwritableTest : public ReportTest, public testing::WithParamInterface<UnwritableCase> {
@@ -94,7 +102,8 @@ TEST_P(UnwritableTest, IsReportedWithPathAndReasonAndChangesNothing)
     ASSERT_FALSE(messages.shown.empty());
     const QString text = messages.shown.back().text;
     EXPECT_TRUE(text.startsWith(writeFailedPrefix(destination))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QString::fromLatin1(row.reason))) << text.toStdString();
+    const QString reason = row.error == 0 ? kBlankNameReason : qt_error_string(row.error);
+    EXPECT_TRUE(text.contains(reason)) << text.toStdString();
     EXPECT_EQ(messages.shown.back().buttons, MessageBox::Buttons::Ok);
     EXPECT_EQ(entries(), before);
     EXPECT_EQ(bytesOf(destination), content);
@@ -143,7 +152,7 @@ TEST_F(ReportFileTest, AWriteFailingHalfwayLeavesTheOldFileAndNoTemporaryOne)
         }
         ASSERT_FALSE(messages.shown.empty()) << name;
         EXPECT_TRUE(messages.shown.back().text.startsWith(writeFailedPrefix(pathIn(name))));
-        EXPECT_TRUE(messages.shown.back().text.endsWith("\n\nFile too large."))
+        EXPECT_TRUE(messages.shown.back().text.endsWith("\n\n" + qt_error_string(EFBIG) + "."))
             << messages.shown.back().text.toStdString();
         EXPECT_EQ(entries(), before) << name;
     }
@@ -210,7 +219,7 @@ TEST_F(ReportFileTest, PipesAndDevicesAreWrittenToNotReplaced)
     save(QStringLiteral("/dev/full"));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,
-              writeFailedPrefix("/dev/full") + "No space left on device.");
+              writeFailedPrefix("/dev/full") + qt_error_string(ENOSPC) + ".");
     EXPECT_TRUE(fs::is_character_file(fs::symlink_status("/dev/full")));
     EXPECT_TRUE(fs::is_character_file(fs::symlink_status("/dev/null")));
 }
@@ -345,7 +354,7 @@ struct Prepared {
     std::vector<fs::path> written;   // names that must show what was written there
     std::vector<fs::path> untouched; // names that must stay as they were
     fs::path created;                // a name that only a written report makes
-    QString refusal;                 // the reason every write gives, where refused
+    std::optional<WriteFailure> refusal; // what every write gives, where refused
 };
 
 class WriteRouteTest : public ReportTest, public testing::WithParamInterface<RouteCase> {
@@ -472,15 +481,15 @@ protected:
         }
         case Route::PipeWithoutReader:
             EXPECT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-            return {pathIn("pipe"), {}, {dir / "pipe"}, {}, kNoReaderReason};
+            return {pathIn("pipe"), {}, {dir / "pipe"}, {}, WriteFailure::of(WriteFailure::Kind::NoReader)};
         case Route::PlantedLinkToAFile: {
             writeFile("secret.txt", "root's own");
             fs::permissions(dir / "secret.txt", fs::perms(0600));
             const auto link = plantLink(dir / "secret.txt");
-            return {pathIn("shared/report.txt"), {}, {dir / "secret.txt", link}, {}, "Permission denied"};
+            return {pathIn("shared/report.txt"), {}, {dir / "secret.txt", link}, {}, WriteFailure::system(EACCES)};
         }
         case Route::PlantedLinkToNothing:
-            return {pathIn("shared/report.txt"), {}, {plantLink(dir / "elsewhere.txt")}, {}, "Permission denied"};
+            return {pathIn("shared/report.txt"), {}, {plantLink(dir / "elsewhere.txt")}, {}, WriteFailure::system(EACCES)};
         case Route::PlantedLinkToAFolder: {
             // Only the last link of a path is protected, for a shell's `>`
             // as for a save.
@@ -494,7 +503,7 @@ protected:
                     {},
                     {loop_->path(), dir / "partition"},
                     {},
-                    QString::fromStdString(loop_->path()) + " is a disk or partition, not a file"};
+                    WriteFailure::disk(QString::fromStdString(loop_->path()))};
         case Route::AppendOnlyFolder:
         case Route::NewFileInAnAppendOnlyFolder: {
             fs::create_directory(dir / "disk/kept");
@@ -532,13 +541,13 @@ protected:
         const QByteArray report(5000, 'R');
 
         const auto failed = writeWholeFile(prepared.destination, report, failingAfter(1000));
-        EXPECT_EQ(failed, prepared.refusal.isEmpty() ? QStringLiteral("No space left on device") : prepared.refusal);
+        EXPECT_EQ(failed, prepared.refusal.value_or(WriteFailure::system(ENOSPC)));
         EXPECT_EQ(fingerprints(watched), before);
         EXPECT_EQ(allEntries(), names);
 
         const auto written = writeWholeFile(prepared.destination, report);
         auto expected = before;
-        if (prepared.refusal.isEmpty()) {
+        if (!prepared.refusal) {
             EXPECT_EQ(written, std::nullopt);
             for (std::size_t index = 0; index < prepared.written.size(); ++index)
                 expected[index].bytes = report;
@@ -599,7 +608,7 @@ TEST_F(ReportFileTest, AnUnfinishedFileThatCannotBeRemovedIsNamed)
         writeFile("disk/old.txt", "keep me");
         // The folder turns append-only while the report is written: too
         // late to be seen beforehand, so the unfinished file is stuck.
-        const auto reason = writeWholeFile(pathIn("disk/old.txt"), QByteArray(5000, 'R'),
+        const auto failure = writeWholeFile(pathIn("disk/old.txt"), QByteArray(5000, 'R'),
                                            [&](int, const void*, std::size_t) -> ssize_t {
                                                EXPECT_TRUE(makeAppendOnly(dir / "disk"));
                                                errno = ENOSPC;
@@ -610,8 +619,9 @@ TEST_F(ReportFileTest, AnUnfinishedFileThatCannotBeRemovedIsNamed)
             if (entry.path().filename().string().starts_with(".tallivor-"))
                 unfinished.push_back(entry.path().string());
         ASSERT_EQ(unfinished.size(), 1u);
-        EXPECT_EQ(reason, "No space left on device.  The unfinished file " + QString::fromStdString(unfinished[0]) +
-                              " could not be removed");
+        WriteFailure expected = WriteFailure::system(ENOSPC);
+        expected.unfinishedFile = QString::fromStdString(unfinished[0]);
+        EXPECT_EQ(failure, expected);
         EXPECT_EQ(bytesOf(pathIn("disk/old.txt")), "keep me");
     });
     if (!mounted)
@@ -663,12 +673,12 @@ TEST_P(FullDiskTest, TheOldFileStaysUnlessTheReportFits)
         fill(disk);
         const QString path = QString::fromStdString((disk / "old.txt").string());
         bool begun = false;
-        const auto reason = writeWholeFile(path, report, [&](int fd, const void* data, std::size_t size) {
+        const auto failure = writeWholeFile(path, report, [&](int fd, const void* data, std::size_t size) {
             begun = true;
             return ::write(fd, data, size);
         });
         EXPECT_EQ(begun, row.begun);
-        EXPECT_EQ(reason, row.fits ? std::nullopt : std::optional(QStringLiteral("No space left on device")));
+        EXPECT_EQ(failure, row.fits ? std::nullopt : std::optional(WriteFailure::system(ENOSPC)));
         EXPECT_EQ(bytesOf(path), row.fits ? report : old);
         EXPECT_EQ(std::distance(fs::directory_iterator(disk), fs::directory_iterator()), 2);
     });

@@ -1,7 +1,9 @@
 #include "report_test.h"
 
+#include "save_flow.h"
 #include "save_messages.h"
 
+#include <cerrno>
 #include <optional>
 
 namespace {
@@ -96,6 +98,27 @@ TEST_F(SaveAgainTest, TheSourceItselfIsReplacedAfterYes)
     EXPECT_EQ(shownTexts(), QStringList{kOverwrite});
     EXPECT_TRUE(bytesOf(source).startsWith("Tallivor by"));
     EXPECT_EQ(window->lblTotalChars->Caption(), "2");
+}
+
+// Each kind of failure reads as its own reason, and the system's error in
+// the system's words, whatever the locale makes of them.
+TEST(WriteFailureMessageTest, NamesThePathAndTheReasonOfEachKind)
+{
+    WriteFailure notWhole = WriteFailure::system(EIO);
+    notWhole.oldContentWhole = false;
+    WriteFailure leftBehind = WriteFailure::system(ENOSPC);
+    leftBehind.unfinishedFile = QStringLiteral("/d/.tallivor-x");
+    const std::pair<WriteFailure, QString> rows[] = {
+        {WriteFailure::system(ENOSPC), qt_error_string(ENOSPC)},
+        {WriteFailure::of(WriteFailure::Kind::BlankName), kBlankNameReason},
+        {WriteFailure::of(WriteFailure::Kind::NoReader), kNoReaderReason},
+        {WriteFailure::disk(QStringLiteral("/dev/loop0")), QStringLiteral("/dev/loop0 is a disk or partition, not a file")},
+        {notWhole, qt_error_string(EIO) + kOldContentNotWholeReason},
+        {leftBehind, qt_error_string(ENOSPC) + ".  The unfinished file /d/.tallivor-x could not be removed"},
+    };
+    for (const auto& [failure, reason] : rows)
+        EXPECT_EQ(writeFailureMessage(QStringLiteral("/d/report.txt"), failure),
+                  kWriteFailedMessage.arg(QStringLiteral("/d/report.txt"), reason));
 }
 
 } // namespace
