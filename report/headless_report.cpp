@@ -4,6 +4,7 @@
 #include "frequency_report.h"
 #include "frequency_separator.h"
 #include "messages.h"
+#include "save_flow.h"
 #include "save_messages.h"
 #include "scope_exit.h"
 #include "source_file.h"
@@ -54,13 +55,13 @@ QString oneLine(QString text)
     return text.replace(QStringLiteral("\n\n"), QStringLiteral(": ")).replace(u'\n', u' ');
 }
 
-std::optional<QString> writeDestination(const QString& destination, const QByteArray& bytes,
-                                        const WriteCall& write)
+std::optional<WriteFailure> writeDestination(const QString& destination, const QByteArray& bytes,
+                                             const WriteCall& write)
 {
     if (destination == QLatin1String("-")) {
         if (writeAll(STDOUT_FILENO, bytes, write))
             return std::nullopt;
-        return systemReason(errno);
+        return WriteFailure::system(errno);
     }
     // Ctrl+C, a hang-up or a terminate signal during the write ends the
     // program only once the file is complete or rolled back: never with a
@@ -111,8 +112,8 @@ int writeReportWithoutWindow(const ReportRequest& request,
         break;
     }
     const QByteArray bytes = formatReport(snapshotOfCount(request, state));
-    if (const auto reason = writeDestination(request.destination, bytes, write)) {
-        say(oneLine(kWriteFailedMessage.arg(shownDestination(request.destination), *reason)));
+    if (const auto failure = writeDestination(request.destination, bytes, write)) {
+        say(oneLine(kWriteFailedMessage.arg(shownDestination(request.destination), writeFailureReason(*failure))));
         return 1;
     }
     return 0;
