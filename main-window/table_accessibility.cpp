@@ -42,10 +42,12 @@ public:
     {
         return column == Character ? characterName(row) : cell(row, column).Caption();
     }
+    // The code heads its row: it needs no description, and one would be
+    // read again after each row.
     QString cellDescription(int row, int column) const override
     {
         if (column == Code)
-            return columnHeaders()[Code];
+            return QString();
         return QStringLiteral("%1 of code %2").arg(columnHeaders()[column]).arg(row);
     }
     // "65, hex 41, A, count 2, frequency 0.5"; "66, hex 42, B, no count".
