@@ -52,14 +52,19 @@ bool AccessibleTable::hasFocus() const
     return focus_->hasFocus();
 }
 
+QAccessibleInterface* AccessibleTable::currentCell() const
+{
+    return cellAt(focus_->current().row, focus_->current().column);
+}
+
 QAccessibleInterface* AccessibleTable::focusChild() const
 {
-    return hasFocus() ? cellAt(focus_->current().row, focus_->current().column) : nullptr;
+    return hasFocus() ? currentCell() : nullptr;
 }
 
 QList<QAccessibleInterface*> AccessibleTable::selectedCells() const
 {
-    return {cellAt(focus_->current().row, focus_->current().column)};
+    return {currentCell()};
 }
 
 QAccessibleInterface* AccessibleTable::cellFor(const LightweightControl& label) const
@@ -165,6 +170,7 @@ QString AccessibleTableCell::text(QAccessible::Text t) const
     case QAccessible::Name:
         return table_->source().cellText(row_, column_);
     case QAccessible::Description:
+        // A blank cell reads as blank, with nothing to describe.
         if (table_->source().cellText(row_, column_).isEmpty())
             return QString();
         return table_->source().cellDescription(row_, column_);

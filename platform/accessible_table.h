@@ -29,8 +29,8 @@ public:
     virtual const Label& cell(int row, int column) const = 0;
     // What a cell reads: what it shows, in words where it shows a picture.
     virtual QString cellText(int row, int column) const = 0;
-    // Where a cell belongs, for a reader who has not heard its row; none
-    // for a blank cell, which reads as blank.
+    // Where a cell belongs, for a reader who has not heard its row; asked
+    // only of cells that show something.
     virtual QString cellDescription(int row, int column) const = 0;
     // A whole row in one sentence.
     virtual QString rowDescription(int row) const = 0;
@@ -54,6 +54,7 @@ public:
     // A column's header for row -1.
     QAccessibleInterface* cellOrHeader(int row, int column) const;
     bool isCurrent(int row, int column) const;
+    QAccessibleInterface* currentCell() const;
     bool hasFocus() const;
 
     // QAccessibleInterface
