@@ -46,8 +46,9 @@ TableFocus::TableFocus(Form& form, const AccessibleTableSource& source)
     : FocusStop(form), source_(&source)
 {
     QRectF bounds;
+    const int columns = int(source.columnHeaders().size());
     for (int row = 0; row < source.rowCount(); ++row)
-        for (int column = 0; column < source.columnHeaders().size(); ++column)
+        for (int column = 0; column < columns; ++column)
             bounds |= source.cell(row, column).pixelBounds();
     cover(bounds);
 }

@@ -163,6 +163,14 @@ def main():
         said = step("The window opens", since=before_start, quiet=2.0)
         check("calculate" in said.lower(), "the focus starts on Calculate Frequencies")
 
+        print("Calculating before a source is chosen")
+        said = step("Calculate pressed", "Return", quiet=2.0)
+        check(said.count("Please select an input file") == 1,
+              "the message box is read whole, once")
+        said = step("The box closed", "Return", quiet=2.0)
+        check("Please select" not in said and "0 bytes read" in said,
+              "closing it says the totals, not the message again")
+
         print("Counting a file of the 13 bytes 'Hello, World!'")
         step("To the source box", *["Tab"] * 5)
         step("Its path typed", "ctrl+a", typed=source, quiet=1.5)
