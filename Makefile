@@ -6,10 +6,11 @@ PACKAGE_PACKAGES := dpkg-dev file lintian
 SCREENSHOT_PACKAGES := xvfb x11-utils xdotool imagemagick
 # The peer that the headless report is timed against.
 BENCH_PACKAGES := ent
+SCREEN_READER_PACKAGES := orca speech-dispatcher openbox at-spi2-core python3-pyatspi dbus dbus-x11 xdotool xvfb xauth
 # The virtual display `make screenshots` starts.
 SCREENSHOT_DISPLAY ?= :92
 
-.PHONY: run test bench build package screenshots accessibility-check packages-build packages-run packages-test
+.PHONY: run test bench build package screenshots accessibility-check screen-reader-check packages-build packages-run packages-test
 
 packages-build:
 	@scripts/ensure-packages $(BUILD_PACKAGES)
@@ -37,6 +38,13 @@ accessibility-check: packages-test
 	cmake --preset dev
 	cmake --build --preset dev --target tallivor
 	scripts/accessibility-check build/dev/tallivor
+
+# Orca reads the running program to a keyboard-only user and the check asserts
+# what it said; skipped where Orca cannot be installed.
+screen-reader-check: packages-run
+	cmake --preset dev
+	cmake --build --preset dev --target tallivor
+	SCREEN_READER_PACKAGES="$(SCREEN_READER_PACKAGES)" scripts/screen-reader-check build/dev/tallivor
 
 bench: build
 	@scripts/ensure-packages $(BENCH_PACKAGES)

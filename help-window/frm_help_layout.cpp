@@ -3,6 +3,7 @@
 
 #include "colors.h"
 #include "design.h"
+#include "focus_stop.h"
 #include "fonts.h"
 #include "help_texts.h"
 #include "picture_box.h"
@@ -132,9 +133,11 @@ void frmHelp::designSections()
     Picture1->setBackground(colorFromBgr(systemColor(SystemColor::WindowBackground)));
 }
 
+// The web address is painted, not designed as a control that takes the
+// focus: the keyboard reaches it after the designed order.
 void frmHelp::setFocusOrder()
 {
-    QWidget* const order[] = {Text1, Text2, Text3, Picture1, AmazonLink};
+    QWidget* const order[] = {Text1, Text2, Text3, Picture1, AmazonLink, &addFocusStop(*Label2)};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     Text1->setFocus();

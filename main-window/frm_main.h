@@ -99,8 +99,9 @@ private:
     void describeForScreenReaders();
     void describeGraph();
     // Tells screen readers, once, that a calculation has changed the table,
-    // the totals and the graph.
+    // the totals and the graph, and has them speak the totals.
     void announceResults();
+    QString resultsSentence() const;
 
     WindowServices services_;
     bool calculating_ = false;

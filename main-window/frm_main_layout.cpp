@@ -5,9 +5,9 @@
 #include "command_button.h"
 #include "design.h"
 #include "fonts.h"
+#include "option_group.h"
 #include "path_box.h"
 #include "pointing_hand.h"
-#include "source_file.h"
 #include "web_addresses.h"
 
 #include <QButtonGroup>
@@ -38,13 +38,12 @@ Label& transparent(Label& label)
     return label;
 }
 
-// A label that shows a number gives screen readers the number as its value,
-// under a name that stays.
-void showsNumber(Label& label, const QString& name, double maximum)
+// A label that shows a number reads the number; name stands in while it
+// shows none.
+void showsNumber(Label& label, const QString& name)
 {
     label.setName(name);
-    label.accessible().valueShownBy = &label;
-    label.accessible().maximumValue = maximum;
+    label.accessible().namedByCaption = true;
 }
 
 QPushButton* commandButton(Form& form, int left, int top, int width, int height,
@@ -93,9 +92,14 @@ void frmMain::designStrip()
     const QString subsets[] = {QStringLiteral("All Characters"), QStringLiteral("A-Z"),
                                QStringLiteral("Printable Only")};
     auto* group = new QButtonGroup(this);
+    auto* box = new OptionGroup(this, QStringLiteral("Characters counted"));
+    placeTwips(*box, 10920, 5640, 1935, 6120 + 255 - 5640);
     for (std::int16_t i = 0; i < 3; ++i) {
         auto* option = designWidget<QRadioButton>(*this, 10920, 5640 + 240 * i, 1935, 255,
                                                   verdana(8.25), subsets[i]);
+        const QPoint inForm = option->pos();
+        option->setParent(box);
+        option->move(inForm - box->pos());
         option->setText(subsets[i]);
         option->setAutoFillBackground(true);
         option->setBackgroundRole(QPalette::Button);
@@ -110,13 +114,13 @@ void frmMain::designStrip()
     lblTotal->setFont(verdana(8.25));
     lblTotalChars = &designLabel(*this, 12120, 6600, 735, 255, QStringLiteral("0"));
     lblTotalChars->setFont(sansSerif(6.75));
-    showsNumber(*lblTotalChars, QStringLiteral("Total Chars"), double(kSourceLimit));
+    showsNumber(*lblTotalChars, QStringLiteral("Total Chars"));
     relateLabel(*lblTotal, *lblTotalChars);
     lblSelected = &designLabel(*this, 10920, 6840, 1215, 255, QStringLiteral("Selected:  "));
     lblSelected->setFont(verdana(8.25));
     lblSelectedChars = &designLabel(*this, 12120, 6840, 735, 255, QStringLiteral("0"));
     lblSelectedChars->setFont(sansSerif(6.75));
-    showsNumber(*lblSelectedChars, QStringLiteral("Selected"), double(kSourceLimit));
+    showsNumber(*lblSelectedChars, QStringLiteral("Selected"));
     relateLabel(*lblSelected, *lblSelectedChars);
 
     btnSaveFrequencies = commandButton(*this, 10920, 7320, 1935, 855,
@@ -137,7 +141,9 @@ void frmMain::designGraph()
     lblMaxFreq->setFont(sansSerif(6.75));
     lblMaxFreq->setAlignment(Label::Alignment::Center);
     lblMaxFreq->setForeColor(systemColor(SystemColor::WindowText));
-    showsNumber(*lblMaxFreq, QStringLiteral("Largest frequency"), 1.0);
+    showsNumber(*lblMaxFreq, QStringLiteral("Largest frequency"));
+    // No caption names it on the screen: the bars under it do.
+    lblMaxFreq->accessible().description = QStringLiteral("Largest frequency");
     // Covers the graph; screen readers take it for the graph as one picture.
     Label2 = &transparent(designLabel(*this, 600, 120, 9615, 495));
     Label2->setName(QStringLiteral("Frequency graph"));

@@ -4,8 +4,10 @@
 
 #include "accessible_table.h"
 #include "character_captions.h"
+#include "table_focus.h"
 
 #include <QAccessible>
+#include <QRadioButton>
 #include <algorithm>
 #include <array>
 #include <numeric>
@@ -24,6 +26,8 @@ public:
 
     QString name() const override { return QStringLiteral("Frequency table"); }
     int rowCount() const override { return 256; }
+    // A page is a block of the table as shown, 52 rows.
+    int rowsPerPage() const override { return 52; }
     QStringList columnHeaders() const override
     {
         return {QStringLiteral("Code"), QStringLiteral("Hex"), QStringLiteral("Character"),
@@ -38,10 +42,12 @@ public:
     {
         return column == Character ? characterName(row) : cell(row, column).Caption();
     }
+    // The code heads its row: it needs no description, and one would be
+    // read again after each row.
     QString cellDescription(int row, int column) const override
     {
         if (column == Code)
-            return columnHeaders()[Code];
+            return QString();
         return QStringLiteral("%1 of code %2").arg(columnHeaders()[column]).arg(row);
     }
     // "65, hex 41, A, count 2, frequency 0.5"; "66, hex 42, B, no count".
@@ -62,9 +68,14 @@ private:
 
 } // namespace
 
+// The table and the web address are painted, not designed as controls that
+// take the focus: the keyboard reaches them after the designed order.
 void frmMain::describeForScreenReaders()
 {
-    frequencyTable_ = addAccessibleTable(std::make_unique<FrequencyTableSource>(*this));
+    TableFocus& tableFocus = addAccessibleTable(std::make_unique<FrequencyTableSource>(*this));
+    frequencyTable_ = QAccessible::queryAccessibleInterface(&tableFocus);
+    setTabOrder(&optSubset(2), &tableFocus);
+    setTabOrder(&tableFocus, &addFocusStop(*lblQuorvex));
     for (std::int16_t i = 0; i <= 255; ++i) {
         Line& bar = lnFreq(i);
         bar.setName(QStringLiteral("Bar of code %1").arg(i));
@@ -74,9 +85,12 @@ void frmMain::describeForScreenReaders()
     describeGraph();
 }
 
-// The graph read as one picture: the codes of its three tallest bars.
+// The graph read as one picture: the codes of its three tallest bars. Only
+// the raised bars are read one by one; at rest they would say nothing.
 void frmMain::describeGraph()
 {
+    for (std::int16_t i = 0; i <= 255; ++i)
+        lnFreq(i).setDecorative(state.charFreqs[std::size_t(i)] <= 0);
     std::array<int, 256> codes;
     std::iota(codes.begin(), codes.end(), 0);
     const auto& freqs = state.charFreqs;
@@ -95,9 +109,20 @@ void frmMain::describeGraph()
                           : QStringLiteral("Largest frequencies: ") + tallest.join(QStringLiteral(", "));
 }
 
+// "13 bytes read, 13 selected, largest frequency 0.2308"
+QString frmMain::resultsSentence() const
+{
+    const QString read = lblTotalChars->Caption();
+    return QStringLiteral("%1 %2 read, %3 selected, largest frequency %4")
+        .arg(read, read == QLatin1String("1") ? QStringLiteral("byte") : QStringLiteral("bytes"),
+             lblSelectedChars->Caption(),
+             lblMaxFreq->Caption().isEmpty() ? QStringLiteral("0") : lblMaxFreq->Caption());
+}
+
 // Screen readers hear of a calculation once: one change of the table's count
 // and frequency columns, one of each total and one of the graph, rather than
-// one for each of the hundreds of labels and bars that changed.
+// one for each of the hundreds of labels and bars that changed; then the
+// results are spoken in one sentence.
 void frmMain::announceResults()
 {
     describeGraph();
@@ -109,10 +134,10 @@ void frmMain::announceResults()
     table.setLastColumn(Frequency);
     QAccessible::updateAccessibility(&table);
     for (const Label* total : {lblTotalChars, lblSelectedChars, lblMaxFreq}) {
-        QAccessibleInterface* shown = accessibleFor(*total);
-        QAccessibleValueChangeEvent changed(shown, shown->valueInterface()->currentValue());
-        QAccessible::updateAccessibility(&changed);
+        QAccessibleEvent renamed(accessibleFor(*total), QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
     }
     QAccessibleEvent graph(accessibleFor(*Label2), QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&graph);
+    announce(resultsSentence());
 }

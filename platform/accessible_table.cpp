@@ -2,9 +2,12 @@
 
 #include "form.h"
 #include "label.h"
+#include "table_focus.h"
 
-AccessibleTable::AccessibleTable(Form& form, std::unique_ptr<AccessibleTableSource> source)
-    : PaintedAccessible(form), source_(std::move(source)), headers_(source_->columnHeaders())
+AccessibleTable::AccessibleTable(Form& form, std::unique_ptr<AccessibleTableSource> source,
+                                 TableFocus& focus)
+    : PaintedAccessible(form, &focus), source_(std::move(source)), focus_(&focus),
+      headers_(source_->columnHeaders())
 {
     for (int row = 0; row < rowCount(); ++row)
         for (int column = 0; column < columnCount(); ++column)
@@ -37,6 +40,31 @@ QAccessibleInterface* AccessibleTable::cellOrHeader(int row, int column) const
 QAccessibleInterface* AccessibleTable::cellAt(int row, int column) const
 {
     return row < 0 ? nullptr : cellOrHeader(row, column);
+}
+
+bool AccessibleTable::isCurrent(int row, int column) const
+{
+    return focus_->current() == TableCell{row, column};
+}
+
+bool AccessibleTable::hasFocus() const
+{
+    return focus_->hasFocus();
+}
+
+QAccessibleInterface* AccessibleTable::currentCell() const
+{
+    return cellAt(focus_->current().row, focus_->current().column);
+}
+
+QAccessibleInterface* AccessibleTable::focusChild() const
+{
+    return hasFocus() ? currentCell() : nullptr;
+}
+
+QList<QAccessibleInterface*> AccessibleTable::selectedCells() const
+{
+    return {currentCell()};
 }
 
 QAccessibleInterface* AccessibleTable::cellFor(const LightweightControl& label) const
@@ -99,6 +127,7 @@ QAccessible::State AccessibleTable::state() const
 {
     QAccessible::State state;
     state.readOnly = true;
+    addFocusState(state);
     return state;
 }
 
@@ -141,6 +170,9 @@ QString AccessibleTableCell::text(QAccessible::Text t) const
     case QAccessible::Name:
         return table_->source().cellText(row_, column_);
     case QAccessible::Description:
+        // A blank cell reads as blank, with nothing to describe.
+        if (table_->source().cellText(row_, column_).isEmpty())
+            return QString();
         return table_->source().cellDescription(row_, column_);
     default:
         return QString();
@@ -164,8 +196,19 @@ QAccessible::State AccessibleTableCell::state() const
 {
     QAccessible::State state;
     state.readOnly = true;
-    state.invisible = !isHeader() && !table_->source().cell(row_, column_).Visible();
+    if (isHeader())
+        return state;
+    state.invisible = !table_->source().cell(row_, column_).Visible();
+    state.focusable = true;
+    state.selectable = true;
+    state.selected = isSelected();
+    state.focused = state.selected && table_->hasFocus();
     return state;
+}
+
+bool AccessibleTableCell::isSelected() const
+{
+    return !isHeader() && table_->isCurrent(row_, column_);
 }
 
 void* AccessibleTableCell::interface_cast(QAccessible::InterfaceType type)

@@ -11,6 +11,7 @@
 class Form;
 class Label;
 class LightweightControl;
+class TableFocus;
 
 // What a table of painted labels reads to screen readers. The window that
 // paints the table implements it. Rows and columns count from 0; the cells
@@ -21,12 +22,15 @@ public:
 
     virtual QString name() const = 0;
     virtual int rowCount() const = 0;
+    // How many rows Page Up and Page Down move by.
+    virtual int rowsPerPage() const { return rowCount(); }
     virtual QStringList columnHeaders() const = 0;
     // The label that paints a cell.
     virtual const Label& cell(int row, int column) const = 0;
     // What a cell reads: what it shows, in words where it shows a picture.
     virtual QString cellText(int row, int column) const = 0;
-    // Where a cell belongs, for a reader who has not heard its row.
+    // Where a cell belongs, for a reader who has not heard its row; asked
+    // only of cells that show something.
     virtual QString cellDescription(int row, int column) const = 0;
     // A whole row in one sentence.
     virtual QString rowDescription(int row) const = 0;
@@ -36,10 +40,11 @@ class AccessibleTableCell;
 
 // One accessible table in place of the labels that paint it: column headers
 // first, then the cells row by row. Cells are made when first asked for and
-// live as long as the table.
+// live as long as the table. Its focus stop's current cell is its one
+// selected cell, and its focused one while the table has the focus.
 class AccessibleTable : public PaintedAccessible, public QAccessibleTableInterface {
 public:
-    AccessibleTable(Form& form, std::unique_ptr<AccessibleTableSource> source);
+    AccessibleTable(Form& form, std::unique_ptr<AccessibleTableSource> source, TableFocus& focus);
     ~AccessibleTable() override;
 
     const AccessibleTableSource& source() const { return *source_; }
@@ -48,6 +53,9 @@ public:
     QAccessibleInterface* cellFor(const LightweightControl& label) const;
     // A column's header for row -1.
     QAccessibleInterface* cellOrHeader(int row, int column) const;
+    bool isCurrent(int row, int column) const;
+    QAccessibleInterface* currentCell() const;
+    bool hasFocus() const;
 
     // QAccessibleInterface
     QAccessibleInterface* childAt(int x, int y) const override;
@@ -59,14 +67,16 @@ public:
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Table; }
     QAccessible::State state() const override;
+    QAccessibleInterface* focusChild() const override;
     void* interface_cast(QAccessible::InterfaceType type) override;
 
-    // QAccessibleTableInterface: a table that shows, with nothing to select.
+    // QAccessibleTableInterface: a table that shows; the user selects no
+    // more than the current cell.
     QAccessibleInterface* caption() const override { return nullptr; }
     QAccessibleInterface* summary() const override { return nullptr; }
     QAccessibleInterface* cellAt(int row, int column) const override;
-    int selectedCellCount() const override { return 0; }
-    QList<QAccessibleInterface*> selectedCells() const override { return {}; }
+    int selectedCellCount() const override { return 1; }
+    QList<QAccessibleInterface*> selectedCells() const override;
     QString columnDescription(int column) const override;
     QString rowDescription(int row) const override;
     int selectedColumnCount() const override { return 0; }
@@ -88,6 +98,7 @@ private:
     bool contains(int row, int column) const;
 
     std::unique_ptr<AccessibleTableSource> source_;
+    TableFocus* focus_;
     QStringList headers_;
     std::unordered_map<const LightweightControl*, std::pair<int, int>> positions_;
     // Registered ids of the headers and cells made so far, 0 for none yet.
@@ -108,7 +119,7 @@ public:
     void* interface_cast(QAccessible::InterfaceType type) override;
 
     // QAccessibleTableCellInterface
-    bool isSelected() const override { return false; }
+    bool isSelected() const override;
     QList<QAccessibleInterface*> columnHeaderCells() const override;
     QList<QAccessibleInterface*> rowHeaderCells() const override;
     int columnIndex() const override { return column_; }

@@ -11,9 +11,12 @@
 
 class AccessibleTable;
 class AccessibleTableSource;
+class Announcement;
+class FocusStop;
 class Label;
 class QAccessibleInterface;
 class LightweightControl;
+class TableFocus;
 
 // A fixed-size top-level window that works in a coordinate scale of its own.
 // It owns its lightweight controls (labels, lines) as plain objects and
@@ -67,8 +70,17 @@ public:
     // interface, or its cell where it paints part of a table.
     QAccessibleInterface* accessibleFor(const LightweightControl& control) const;
     // Shows screen readers the labels of a table as one table, in place of
-    // the labels one by one. The table lives as long as the form.
-    QAccessibleInterface* addAccessibleTable(std::unique_ptr<AccessibleTableSource> source);
+    // the labels one by one, and gives the table a focus stop with a current
+    // cell. Table and stop live as long as the form; the stop's interface
+    // is the table.
+    TableFocus& addAccessibleTable(std::unique_ptr<AccessibleTableSource> source);
+    // Gives a label with a click handler a place in the focus chain, where
+    // the keyboard presses it. Place the stop with setTabOrder.
+    FocusStop& addFocusStop(const Label& label);
+    // Has screen readers speak message now, whatever has the focus.
+    void announce(const QString& message);
+    // The notification that announce shows, null before the first.
+    QAccessibleInterface* announcement() const;
     // What screen readers walk after the child widgets, in paint order:
     // each control that is not decorative, and each table once, where its
     // first label is painted.
@@ -92,6 +104,9 @@ private:
     void insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control);
     // The topmost visible label under a point that reacts to the mouse.
     Label* clickableLabelAt(const QPointF& point) const;
+    // Registers the interface of what a focus stop stands for in place of
+    // any that Qt made for the stop itself.
+    static unsigned registerForStop(QWidget& stop, QAccessibleInterface* painted);
     void updateCursor(const QPointF& point);
 
     FormScale scale_;
@@ -102,5 +117,7 @@ private:
     // Registered accessible interfaces of the controls, made when first asked for.
     mutable std::unordered_map<const LightweightControl*, unsigned> accessibleIds_;
     std::vector<std::pair<AccessibleTable*, unsigned>> accessibleTables_;
+    std::unordered_map<const LightweightControl*, FocusStop*> focusStops_;
+    unsigned announcementId_ = 0;
     mutable std::optional<std::vector<QAccessibleInterface*>> accessibleControls_;
 };

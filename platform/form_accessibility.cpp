@@ -1,5 +1,6 @@
 #include "form_accessibility.h"
 
+#include "focus_stop.h"
 #include "form.h"
 #include "label.h"
 #include "lightweight_control.h"
@@ -32,47 +33,62 @@ Form* FormAccessible::form() const
     return static_cast<Form*>(widget());
 }
 
+std::vector<QAccessibleInterface*> FormAccessible::widgetChildren() const
+{
+    std::vector<QAccessibleInterface*> widgets;
+    for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+        QAccessibleInterface* widget = QAccessibleWidget::child(i);
+        if (widget && !qobject_cast<FocusStop*>(widget->object()))
+            widgets.push_back(widget);
+    }
+    return widgets;
+}
+
+std::vector<QAccessibleInterface*> FormAccessible::children() const
+{
+    std::vector<QAccessibleInterface*> all = widgetChildren();
+    const auto& controls = form()->accessibleControls();
+    all.insert(all.end(), controls.begin(), controls.end());
+    if (QAccessibleInterface* announcement = form()->announcement())
+        all.push_back(announcement);
+    return all;
+}
+
 int FormAccessible::childCount() const
 {
-    return QAccessibleWidget::childCount() + int(form()->accessibleControls().size());
+    return int(children().size());
 }
 
 QAccessibleInterface* FormAccessible::child(int index) const
 {
-    const int widgets = QAccessibleWidget::childCount();
-    if (index < widgets)
-        return QAccessibleWidget::child(index);
-    const auto& controls = form()->accessibleControls();
-    if (index - widgets >= int(controls.size()))
-        return nullptr;
-    return controls[std::size_t(index - widgets)];
+    const auto all = children();
+    return index >= 0 && index < int(all.size()) ? all[std::size_t(index)] : nullptr;
 }
 
 int FormAccessible::indexOfChild(const QAccessibleInterface* child) const
 {
-    const auto& controls = form()->accessibleControls();
-    const auto found = std::find(controls.begin(), controls.end(), child);
-    if (found != controls.end())
-        return QAccessibleWidget::childCount() + int(found - controls.begin());
-    return QAccessibleWidget::indexOfChild(child);
+    const auto all = children();
+    const auto found = std::find(all.begin(), all.end(), child);
+    return found == all.end() ? -1 : int(found - all.begin());
 }
 
 QAccessibleInterface* FormAccessible::childAt(int x, int y) const
 {
-    for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
-        QAccessibleInterface* widget = QAccessibleWidget::child(i);
-        if (!widget->state().invisible && widget->rect().contains(x, y))
-            return widget;
-    }
-    const auto& controls = form()->accessibleControls();
-    const auto front = std::find_if(controls.rbegin(), controls.rend(), [x, y](QAccessibleInterface* c) {
+    const auto showsAt = [x, y](QAccessibleInterface* c) {
         return !c->state().invisible && c->rect().contains(x, y);
-    });
+    };
+    const auto widgets = widgetChildren();
+    const auto widget = std::find_if(widgets.begin(), widgets.end(), showsAt);
+    if (widget != widgets.end())
+        return *widget;
+    const auto& controls = form()->accessibleControls();
+    const auto front = std::find_if(controls.rbegin(), controls.rend(), showsAt);
     return front == controls.rend() ? nullptr : *front;
 }
 
-LightweightAccessible::LightweightAccessible(Form& form, const LightweightControl& control)
-    : PaintedAccessible(form), control_(&control)
+LightweightAccessible::LightweightAccessible(Form& form, const LightweightControl& control,
+                                             QWidget* focusStop)
+    : PaintedAccessible(form, focusStop), control_(&control)
 {
 }
 
@@ -125,6 +141,7 @@ QAccessible::State LightweightAccessible::state() const
     QAccessible::State state;
     state.invisible = !control_->Visible();
     state.readOnly = true;
+    addFocusState(state);
     return state;
 }
 

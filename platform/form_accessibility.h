@@ -3,6 +3,7 @@
 #include "painted_accessible.h"
 
 #include <QAccessibleWidget>
+#include <vector>
 
 class Form;
 class LightweightControl;
@@ -10,7 +11,9 @@ class LightweightControl;
 // Lets screen readers walk a form's lightweight controls as if they were
 // children of their own: after the form's child widgets come its labels and
 // lines in paint order (decorative ones left out, the labels of a table as
-// one table), each with its name and what it shows.
+// one table), each with its name and what it shows, and last what the form
+// has announced. Focus stops are not children of their own: they are the
+// painted things they stand for.
 class FormAccessible : public QAccessibleWidget {
 public:
     explicit FormAccessible(Form* form);
@@ -24,16 +27,19 @@ public:
 
 private:
     Form* form() const;
+    std::vector<QAccessibleInterface*> widgetChildren() const;
+    std::vector<QAccessibleInterface*> children() const;
 };
 
 // The interface of one lightweight control; the form keeps it registered
-// for as long as the control lives. A control that stands for a number has
-// the value interface; a label with a click handler has the press action.
+// for as long as the control lives. A line that stands for a number has the
+// value interface; a label with a click handler has the press action and,
+// with a focus stop, takes the focus.
 class LightweightAccessible : public PaintedAccessible,
                               public QAccessibleValueInterface,
                               public QAccessibleActionInterface {
 public:
-    LightweightAccessible(Form& form, const LightweightControl& control);
+    LightweightAccessible(Form& form, const LightweightControl& control, QWidget* focusStop);
 
     QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
     relations(QAccessible::Relation match) const override;

@@ -84,14 +84,14 @@ void Label::paint(QPainter& painter) const
     painter.restore();
 }
 
-// A label that shows its own value is named without it, so that its name
-// stays when the value changes.
 QString Label::accessibleText() const
 {
     const QString shown = visibleText(caption_);
-    if (shown.isEmpty() || accessible().valueShownBy == this)
+    if (shown.isEmpty())
         return name();
-    return name().isEmpty() ? shown : name() + QStringLiteral(": ") + shown;
+    if (accessible().namedByCaption || name().isEmpty())
+        return shown;
+    return name() + QStringLiteral(": ") + shown;
 }
 
 QString Label::visibleText(const QString& caption)

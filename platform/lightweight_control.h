@@ -16,10 +16,13 @@ struct AccessibleTraits {
     // graphic for a line) does not say it.
     std::optional<QAccessible::Role> role;
     QString description;
-    // A control that stands for a number: the label that shows the number,
-    // and the largest the number can be.
+    // A line that stands for a number: the label that shows the number, and
+    // the largest the number can be.
     const Label* valueShownBy = nullptr;
     double maximumValue = 0;
+    // A label named by what it shows, as a number is, with its own name
+    // standing in while it shows nothing.
+    bool namedByCaption = false;
     // The caption that names this control, or the control this caption names.
     const LightweightControl* labelledBy = nullptr;
     const LightweightControl* labelFor = nullptr;

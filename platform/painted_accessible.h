@@ -4,15 +4,20 @@
 
 class Form;
 
-// What every painted thing a screen reader sees has in common: no object
-// and no window of its own, no focus, a text only the program changes,
-// and, unless it says otherwise, no children.
+// What every painted thing a screen reader sees has in common: no window of
+// its own, a text only the program changes, and, unless it says otherwise,
+// no children. A painted thing that the keyboard reaches has a focus stop,
+// an invisible child widget of the form; the stop is its object, so that Qt
+// speaks of the stop's focus as of the painted thing's.
 class PaintedAccessible : public QAccessibleInterface {
 public:
-    explicit PaintedAccessible(Form& form) : form_(&form) {}
+    explicit PaintedAccessible(Form& form, QWidget* focusStop = nullptr)
+        : form_(&form), focusStop_(focusStop)
+    {
+    }
 
     bool isValid() const override { return true; }
-    QObject* object() const override { return nullptr; }
+    QObject* object() const override;
     QWindow* window() const override;
     QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
     relations(QAccessible::Relation) const override { return {}; }
@@ -25,6 +30,13 @@ public:
 
     Form& form() const { return *form_; }
 
+protected:
+    QWidget* focusStop() const { return focusStop_; }
+    // Focusable where a stop gives it a place in the focus chain; focused
+    // while the stop has the focus.
+    void addFocusState(QAccessible::State& state) const;
+
 private:
     Form* form_;
+    QWidget* focusStop_;
 };

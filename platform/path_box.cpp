@@ -2,6 +2,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -37,6 +38,20 @@ FileDrag takeFileDrag(QDropEvent& event)
 }
 
 } // namespace
+
+void PathBox::focusInEvent(QFocusEvent* event)
+{
+    // QLineEdit selects all of its text when the keyboard brings the focus.
+    const bool byKeyboard = event->reason() == Qt::TabFocusReason ||
+                            event->reason() == Qt::BacktabFocusReason ||
+                            event->reason() == Qt::ShortcutFocusReason;
+    if (!byKeyboard) {
+        QLineEdit::focusInEvent(event);
+        return;
+    }
+    QFocusEvent plain(event->type(), Qt::OtherFocusReason);
+    QLineEdit::focusInEvent(&plain);
+}
 
 void PathBox::dragEnterEvent(QDragEnterEvent* event)
 {

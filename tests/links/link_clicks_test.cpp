@@ -144,22 +144,59 @@ INSTANTIATE_TEST_SUITE_P(
              Owner::Help, storePage()}),
     [](const testing::TestParamInfo<Link>& row) { return std::string(row.param.name); });
 
-// The focused badge opens its page on Space, Return and Enter, once however
-// long the key is held; the decorative picture takes no such keys.
-TEST_F(WithHelpWindow, KeysOnTheFocusedBadgeOpenTheStorePage)
+struct FocusedLink {
+    const char* name;
+    std::function<QWidget*(frmMain&, frmHelp&)> focusStop;
+    Owner owner;
+    QString address;
+};
+
+class FocusedLinkTest : public WithHelpWindow, public testing::WithParamInterface<FocusedLink> {};
+
+// A focused link opens its page on Space, Return and Enter, once however
+// long the key is held.
+TEST_P(FocusedLinkTest, KeysOpenThePage)
 {
-    const auto press = [](QWidget* target, int key, bool autoRepeat = false) {
+    QWidget* link = GetParam().focusStop(*window, *help);
+    ASSERT_NE(link, nullptr);
+    EXPECT_NE(link->focusPolicy() & Qt::TabFocus, 0);
+    const auto press = [link](int key, bool autoRepeat = false) {
         QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
-        QApplication::sendEvent(target, &event);
+        QApplication::sendEvent(link, &event);
     };
     for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
-        press(help->AmazonLink, key);
-    press(help->AmazonLink, Qt::Key_Space, true);
-    press(help->AmazonLink, Qt::Key_A);
-    press(help->Picture1, Qt::Key_Space);
+        press(key);
+    press(Qt::Key_Space, true);
+    press(Qt::Key_A);
     ASSERT_EQ(links.requests.size(), 3u);
-    for (const auto& request : links.requests)
-        EXPECT_EQ(request.address, storePage());
+    for (const auto& request : links.requests) {
+        EXPECT_EQ(request.address, GetParam().address);
+        EXPECT_EQ(request.owner, ownerOf(GetParam().owner));
+    }
+}
+
+QWidget* focusStopOf(QAccessibleInterface* painted)
+{
+    return qobject_cast<QWidget*>(painted->object());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, FocusedLinkTest,
+    testing::Values(
+        FocusedLink{"lblQuorvex", [](frmMain& m, frmHelp&) { return focusStopOf(m.accessibleFor(*m.lblQuorvex)); },
+                    Owner::Main, makerHomePage()},
+        FocusedLink{"Label2", [](frmMain&, frmHelp& h) { return focusStopOf(h.accessibleFor(*h.Label2)); },
+                    Owner::Help, makerHomePage()},
+        FocusedLink{"AmazonLink", [](frmMain&, frmHelp& h) -> QWidget* { return h.AmazonLink; },
+                    Owner::Help, storePage()}),
+    [](const testing::TestParamInfo<FocusedLink>& row) { return std::string(row.param.name); });
+
+// The decorative picture takes no keys and no press.
+TEST_F(WithHelpWindow, ThePictureIsNoLink)
+{
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+    QApplication::sendEvent(help->Picture1, &space);
+    EXPECT_TRUE(links.requests.empty());
 
     QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(help->Picture1);
     EXPECT_EQ(picture->role(), QAccessible::Graphic);

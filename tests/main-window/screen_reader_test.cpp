@@ -1,12 +1,17 @@
 // What a screen reader is told of the main window, read through QAccessible
 // as the platform's bridge reads it.
+#include "table_focus.h"
 #include "window_fixture.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -19,11 +24,12 @@ struct Heard {
 
 std::vector<Heard> heard;
 
-// Keeps the events of the painted controls and the table; widgets' own
-// events (focus, text typed into the path box) belong to Qt.
+// Keeps the events of the painted controls and the table, whose focus stops
+// stand for them; widgets' own events (focus, text typed into the path box)
+// belong to Qt.
 void record(QAccessibleEvent* event)
 {
-    if (event->object())
+    if (event->object() && !qobject_cast<FocusStop*>(event->object()))
         return;
     QString detail;
     if (event->type() == QAccessible::TableModelChanged) {
@@ -34,8 +40,8 @@ void record(QAccessibleEvent* event)
                      .arg(change->lastRow())
                      .arg(change->firstColumn())
                      .arg(change->lastColumn());
-    } else if (event->type() == QAccessible::ValueChanged) {
-        detail = static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
+    } else {
+        detail = event->accessibleInterface()->text(QAccessible::Name);
     }
     heard.push_back({event->type(), event->accessibleInterface(), detail});
 }
@@ -129,12 +135,14 @@ TEST_F(ScreenReaderTest, TheWholeTableIsOneTableOf256RowsAndFiveHeadedColumns)
 
 TEST_F(ScreenReaderTest, CellsReadWhatTheyShowBeforeAndAfterACalculation)
 {
+    // A blank cell reads as blank, with nothing to describe.
     EXPECT_EQ(cell(65, 3), "");
-    EXPECT_EQ(cell(65, 3, QAccessible::Description), "Count of code 65");
+    EXPECT_EQ(cell(65, 3, QAccessible::Description), "");
     EXPECT_EQ(table->rowDescription(65), "65, hex 41, A, no count");
 
     calculate(writeFile("a", "AAAB"));
     EXPECT_EQ(cell(65, 3), "3");
+    EXPECT_EQ(cell(65, 3, QAccessible::Description), "Count of code 65");
     EXPECT_EQ(cell(65, 4), "0.75");
     EXPECT_EQ(table->rowDescription(65), "65, hex 41, A, count 3, frequency 0.75");
     EXPECT_EQ(table->rowDescription(67), "67, hex 43, C, no count");
@@ -145,13 +153,15 @@ TEST_F(ScreenReaderTest, CellsReadWhatTheyShowBeforeAndAfterACalculation)
     EXPECT_EQ(cell(65, 3), "");
 }
 
-TEST_F(ScreenReaderTest, EachCalculationIsAnnouncedInOneBatch)
+TEST_F(ScreenReaderTest, EachCalculationIsAnnouncedInOneBatchAndSpokenInOneSentence)
 {
     const QString path = writeFile("a", "AAAB");
     for (int round = 1; round <= 2; ++round) {
         heard.clear();
         calculate(path);
-        ASSERT_EQ(heard.size(), 5u) << round;
+        // The notification joins the window's children when it first speaks.
+        const std::size_t created = round == 1 ? 1 : 0;
+        ASSERT_EQ(heard.size(), 7u + created) << round;
         EXPECT_EQ(heard[0].type, QAccessible::TableModelChanged);
         EXPECT_EQ(heard[0].source, tables.front());
         EXPECT_EQ(heard[0].detail, QStringLiteral("%1 rows 0-255 columns 3-4")
@@ -159,13 +169,29 @@ TEST_F(ScreenReaderTest, EachCalculationIsAnnouncedInOneBatch)
         const std::pair<const Label*, const char*> totals[] = {
             {window->lblTotalChars, "4"}, {window->lblSelectedChars, "4"}, {window->lblMaxFreq, "0.75"}};
         for (std::size_t i = 0; i < 3; ++i) {
-            EXPECT_EQ(heard[i + 1].type, QAccessible::ValueChanged);
+            EXPECT_EQ(heard[i + 1].type, QAccessible::NameChanged);
             EXPECT_EQ(heard[i + 1].source, of(*totals[i].first));
             EXPECT_EQ(heard[i + 1].detail, totals[i].second);
         }
         EXPECT_EQ(heard[4].type, QAccessible::DescriptionChanged);
         EXPECT_EQ(heard[4].source, of(*window->Label2));
+
+        QAccessibleInterface* notification = window->announcement();
+        ASSERT_NE(notification, nullptr);
+        EXPECT_EQ(notification->role(), QAccessible::Notification);
+        EXPECT_EQ(notification->parent(), form);
+        EXPECT_EQ(form->child(form->indexOfChild(notification)), notification);
+        if (created) {
+            EXPECT_EQ(heard[5].type, QAccessible::ObjectCreated);
+        }
+        EXPECT_EQ(heard[5 + created].type, QAccessible::NameChanged);
+        EXPECT_EQ(heard[6 + created].type, QAccessible::ObjectShow);
+        EXPECT_EQ(heard[6 + created].source, notification);
+        EXPECT_EQ(heard[6 + created].detail, "4 bytes read, 4 selected, largest frequency 0.75");
     }
+    calculate(writeFile("one", "a"), 1);
+    EXPECT_EQ(window->announcement()->text(QAccessible::Name),
+              "1 byte read, 0 selected, largest frequency 0");
 }
 
 TEST_F(ScreenReaderTest, CharactersAreReadByNameAndNoTextHoldsAControlCharacter)
@@ -199,12 +225,21 @@ TEST_F(ScreenReaderTest, CharactersAreReadByNameAndNoTextHoldsAControlCharacter)
 
 TEST_F(ScreenReaderTest, TotalsBarsAndGraphTellTheirValuesAndDecorationIsLeftOut)
 {
-    calculate(writeFile("a", "AAAB"));
     QAccessibleInterface* total = of(*window->lblTotalChars);
-    EXPECT_EQ(total->text(QAccessible::Name), "Total Chars");
+    QAccessibleInterface* largest = of(*window->lblMaxFreq);
+    EXPECT_EQ(total->text(QAccessible::Name), "0");
+    EXPECT_EQ(largest->text(QAccessible::Name), "Largest frequency");
+    EXPECT_EQ(form->indexOfChild(of(window->lnFreq(65))), -1);
+    calculate(writeFile("a", "AAAB"));
+    // Totals read the numbers they show, labelled by their captions; read-only
+    // labels have no value to change.
+    EXPECT_EQ(total->text(QAccessible::Name), "4");
+    EXPECT_EQ(largest->text(QAccessible::Name), "0.75");
+    EXPECT_EQ(largest->text(QAccessible::Description), "Largest frequency");
+    EXPECT_EQ(total->valueInterface(), nullptr);
+    EXPECT_EQ(largest->valueInterface(), nullptr);
     // Found under the pointer in front of the strip it lies on.
     EXPECT_EQ(form->childAt(total->rect().center().x(), total->rect().center().y()), total);
-    EXPECT_EQ(total->valueInterface()->currentValue().toDouble(), 4.0);
     const auto labelledBy = total->relations(QAccessible::Label);
     ASSERT_EQ(labelledBy.size(), 1);
     EXPECT_EQ(labelledBy.front().first, of(*window->lblTotal));
@@ -212,8 +247,10 @@ TEST_F(ScreenReaderTest, TotalsBarsAndGraphTellTheirValuesAndDecorationIsLeftOut
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels.front().first, of(*window->lblSelectedChars));
 
+    // Raised bars are read with their values; bars at rest are not read.
     EXPECT_EQ(of(window->lnFreq(65))->valueInterface()->currentValue().toDouble(), 0.75);
-    EXPECT_EQ(of(window->lnFreq(67))->valueInterface()->currentValue().toDouble(), 0.0);
+    EXPECT_NE(form->indexOfChild(of(window->lnFreq(65))), -1);
+    EXPECT_EQ(form->indexOfChild(of(window->lnFreq(67))), -1);
     QAccessibleInterface* graph = of(*window->Label2);
     EXPECT_EQ(graph->role(), QAccessible::Graphic);
     EXPECT_EQ(graph->text(QAccessible::Description),
@@ -225,6 +262,153 @@ TEST_F(ScreenReaderTest, TotalsBarsAndGraphTellTheirValuesAndDecorationIsLeftOut
         EXPECT_FALSE(form->child(i)->text(QAccessible::Name).trimmed().isEmpty()) << i;
     for (const Label* decoration : {window->lblToolbarBackground, window->Label3, &window->Label1(0)})
         EXPECT_EQ(form->indexOfChild(of(*decoration)), -1);
+}
+
+// The table as a focus stop: which key moves the current cell where, and
+// what a screen reader hears of it.
+struct TableKey {
+    const char* name;
+    TableCell from;
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    std::optional<TableCell> to; // nothing: the key is not the table's
+};
+
+class TableKeyTest : public ScreenReaderTest, public testing::WithParamInterface<TableKey> {
+protected:
+    void SetUp() override
+    {
+        ScreenReaderTest::SetUp();
+        focus = qobject_cast<TableFocus*>(tables.front()->object());
+        ASSERT_NE(focus, nullptr);
+        window->show();
+        window->activateWindow();
+        focus->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+    }
+    TableFocus* focus = nullptr;
+};
+
+TEST_P(TableKeyTest, MovesTheCurrentCellAndTellsOfTheFocusedCell)
+{
+    const TableKey& row = GetParam();
+    ASSERT_TRUE(focus->hasFocus());
+    focus->setCurrent(row.from);
+    heard.clear();
+    QKeyEvent press(QEvent::KeyPress, row.key, row.modifiers);
+    QApplication::sendEvent(focus, &press);
+
+    EXPECT_EQ(press.isAccepted(), row.to.has_value());
+    const TableCell to = row.to.value_or(row.from);
+    EXPECT_EQ(focus->current(), to);
+    QAccessibleInterface* cell = table->cellAt(to.row, to.column);
+    EXPECT_TRUE(cell->state().focused);
+    EXPECT_TRUE(cell->tableCellInterface()->isSelected());
+    EXPECT_EQ(tables.front()->focusChild(), cell);
+    EXPECT_EQ(table->selectedCells(), QList<QAccessibleInterface*>{cell});
+    const bool moved = !(to == row.from);
+    ASSERT_EQ(heard.size(), moved ? 1u : 0u);
+    if (moved) {
+        EXPECT_EQ(heard[0].type, QAccessible::Focus);
+        EXPECT_EQ(heard[0].source, cell);
+        EXPECT_FALSE(table->cellAt(row.from.row, row.from.column)->state().focused);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, TableKeyTest,
+    testing::Values(
+        TableKey{"DownToTheNextCode", {65, 1}, Qt::Key_Down, Qt::NoModifier, TableCell{66, 1}},
+        TableKey{"UpToThePreviousCode", {65, 1}, Qt::Key_Up, Qt::NoModifier, TableCell{64, 1}},
+        TableKey{"UpStopsAtCode0", {0, 1}, Qt::Key_Up, Qt::NoModifier, TableCell{0, 1}},
+        TableKey{"DownStopsAtCode255", {255, 1}, Qt::Key_Down, Qt::NoModifier, TableCell{255, 1}},
+        TableKey{"RightToTheNextColumn", {65, 3}, Qt::Key_Right, Qt::NoModifier, TableCell{65, 4}},
+        TableKey{"RightStopsAtFrequency", {65, 4}, Qt::Key_Right, Qt::NoModifier, TableCell{65, 4}},
+        TableKey{"LeftStopsAtCode", {65, 0}, Qt::Key_Left, Qt::NoModifier, TableCell{65, 0}},
+        TableKey{"HomeToTheRowsCode", {65, 3}, Qt::Key_Home, Qt::NoModifier, TableCell{65, 0}},
+        TableKey{"EndToTheRowsFrequency", {65, 0}, Qt::Key_End, Qt::NoModifier, TableCell{65, 4}},
+        TableKey{"CtrlHomeToTheFirstCell", {65, 3}, Qt::Key_Home, Qt::ControlModifier, TableCell{0, 0}},
+        TableKey{"CtrlEndToTheLastCell", {65, 1}, Qt::Key_End, Qt::ControlModifier, TableCell{255, 4}},
+        TableKey{"PageDownToTheNextBlock", {65, 2}, Qt::Key_PageDown, Qt::NoModifier, TableCell{117, 2}},
+        TableKey{"PageDownStopsAtCode255", {230, 2}, Qt::Key_PageDown, Qt::NoModifier, TableCell{255, 2}},
+        TableKey{"PageUpToThePreviousBlock", {65, 2}, Qt::Key_PageUp, Qt::NoModifier, TableCell{13, 2}},
+        TableKey{"PageUpStopsAtCode0", {10, 2}, Qt::Key_PageUp, Qt::NoModifier, TableCell{0, 2}},
+        TableKey{"KeypadDown", {65, 1}, Qt::Key_Down, Qt::KeypadModifier, TableCell{66, 1}},
+        TableKey{"ShiftDownIsNotAMove", {65, 1}, Qt::Key_Down, Qt::ShiftModifier, std::nullopt},
+        TableKey{"CtrlDownIsNotAMove", {65, 1}, Qt::Key_Down, Qt::ControlModifier, std::nullopt},
+        TableKey{"ALetterIsNotAMove", {65, 1}, Qt::Key_A, Qt::NoModifier, std::nullopt}),
+    [](const testing::TestParamInfo<TableKey>& row) { return std::string(row.param.name); });
+
+// Reaching the table tells of its current cell too, once Qt has told of the
+// table; leaving it takes the focus and the mark away and changes nothing
+// the table shows.
+TEST_F(ScreenReaderTest, TheCurrentCellIsFocusedAndMarkedOnlyWhileTheTableHasTheFocus)
+{
+    auto* focus = qobject_cast<TableFocus*>(tables.front()->object());
+    window->show();
+    window->activateWindow();
+    QApplication::processEvents();
+    const QImage unfocused = window->grab().toImage();
+    focus->setCurrent({65, 3});
+    EXPECT_EQ(window->grab().toImage(), unfocused);
+    EXPECT_FALSE(table->cellAt(65, 3)->state().focused);
+    EXPECT_EQ(tables.front()->focusChild(), nullptr);
+
+    heard.clear();
+    focus->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[0].type, QAccessible::Focus);
+    EXPECT_EQ(heard[0].source, tables.front());
+    EXPECT_EQ(heard[1].type, QAccessible::Focus);
+    EXPECT_EQ(heard[1].source, table->cellAt(65, 3));
+    EXPECT_TRUE(tables.front()->state().focused);
+
+    // The mark goes round the cell, just outside it.
+    const QRect bounds = window->lblASCIICount(65).pixelBounds().toAlignedRect();
+    const QImage marked = window->grab().toImage();
+    const QColor highlight = focus->palette().color(QPalette::Active, QPalette::Highlight);
+    EXPECT_EQ(marked.pixelColor(bounds.center().x(), bounds.top() - 1), highlight);
+    EXPECT_EQ(marked.pixelColor(bounds.left() - 1, bounds.center().y()), highlight);
+    EXPECT_EQ(marked.pixelColor(bounds.center()), unfocused.pixelColor(bounds.center()));
+
+    window->btnCalcFrequency->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(window->grab().toImage(), unfocused);
+    EXPECT_FALSE(table->cellAt(65, 3)->state().focused);
+}
+
+TEST_F(ScreenReaderTest, TheOptionsAreOneGroupNamedForWhatTheyChoose)
+{
+    QAccessibleInterface* group = QAccessible::queryAccessibleInterface(&window->optSubset(1))->parent();
+    EXPECT_EQ(group->role(), QAccessible::Grouping);
+    EXPECT_EQ(group->text(QAccessible::Name), "Characters counted");
+    ASSERT_EQ(group->childCount(), 3);
+    for (std::int16_t i = 0; i < 3; ++i)
+        EXPECT_EQ(group->child(i)->object(), &window->optSubset(i));
+    EXPECT_EQ(group->parent(), form);
+}
+
+// The web address takes the focus after the table and reads as the link it is.
+TEST_F(ScreenReaderTest, TheWebAddressIsAFocusableLink)
+{
+    QAccessibleInterface* link = of(*window->lblQuorvex);
+    auto* stop = qobject_cast<QWidget*>(link->object());
+    ASSERT_NE(stop, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(stop), link);
+    EXPECT_NE(form->indexOfChild(link), -1);
+    EXPECT_TRUE(link->state().focusable);
+    window->show();
+    window->activateWindow();
+    stop->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_TRUE(link->state().focused);
+    EXPECT_EQ(link->text(QAccessible::Name), "Maker's home page: quorvex.example");
+    // No focus stop is a child of its own beside what it stands for.
+    for (int i = 0; i < form->childCount(); ++i)
+        EXPECT_EQ(qobject_cast<FocusStop*>(form->child(i)->object()) != nullptr,
+                  form->child(i) == link || form->child(i) == tables.front())
+            << i;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {
@@ -70,6 +71,23 @@ TEST_F(PathBoxTest, AWebAddressIsDroppedAsText)
     window->txtSourceFile->clear();
     dragAndDrop(window->txtSourceFile, data);
     EXPECT_EQ(window->txtSourceFile->text(), "http://quorvex.example/");
+}
+
+// Screen readers read the box's text once when the keyboard brings the
+// focus: nothing is selected to be read again, or unselected on leaving.
+TEST_F(PathBoxTest, TheKeyboardBringsTheFocusWithoutSelecting)
+{
+    window->show();
+    window->activateWindow();
+    for (QLineEdit* box : {window->txtSourceFile, window->txtDestinationFile}) {
+        for (Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason}) {
+            window->btnCalcFrequency->setFocus();
+            box->setFocus(reason);
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(box->hasFocus());
+            EXPECT_FALSE(box->hasSelectedText()) << box->text().toStdString();
+        }
+    }
 }
 
 } // namespace
