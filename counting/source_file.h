@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // At most this many bytes of a source file are counted.
 inline constexpr std::int32_t kSourceLimit = 2'100'000'000;
@@ -27,6 +28,12 @@ enum class ReadStatus {
 };
 
 struct ReadOutcome {
+    ReadOutcome() = default;
+    ReadOutcome(ReadStatus status_, std::string reason_, std::int64_t bytesRead_, ReadRoutes routes_ = {})
+        : status(status_), reason(std::move(reason_)), bytesRead(bytesRead_), routes(routes_)
+    {
+    }
+
     ReadStatus status = ReadStatus::Missing;
     std::string reason;        // the system's reason text, for ReadFailed
     // Bytes counted; for ReadFailed, where the read that failed began.
