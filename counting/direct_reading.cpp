@@ -146,9 +146,7 @@ ReadAhead::Result ReadAhead::read(std::int64_t begin, std::int64_t end, const Us
         result.bytes += static_cast<std::int64_t>(got);
         if (got > 0 && !use(slot.buffer.get(), got))
             delivering = false;
-        if (got < slot.size) {
-            result.ended = true;
-            delivering = false;
-        }
+        if (got < slot.size)
+            delivering = false; // the next requests' bytes would not follow on
     }
 }

@@ -45,13 +45,13 @@ public:
     struct Result {
         std::int64_t bytes = 0; // delivered to use()
         int error = 0;          // errno of the read that failed, 0 if none did
-        bool ended = false;     // a read came back short: the end of the file
     };
     using Use = std::function<bool(const unsigned char* data, std::size_t size)>;
 
     // Hands the bytes of [begin, end) to use() in file order, a request's
-    // worth at a time, until end, a short read, a failed read or use()
-    // returning false. Returns once no read is in flight any more.
+    // worth at a time, until end, a short read (the end of the file, most
+    // likely), a failed read or use() returning false. Returns once no read
+    // is in flight any more.
     Result read(std::int64_t begin, std::int64_t end, const Use& use);
 
 private:

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -148,6 +149,12 @@ private:
             while (runEnd < end && routeOf(runEnd, stretchEnd(runEnd)) == route)
                 runEnd = stretchEnd(runEnd);
             const std::int64_t wanted = runEnd - done;
+            if (route == Route::Buffered) {
+                // The file's own readahead is off where direct reads are on:
+                // this reads what the stretch lacks in large requests, and
+                // nothing past it.
+                ::posix_fadvise(file_.fd, done, wanted, POSIX_FADV_WILLNEED);
+            }
             const std::int64_t got = route == Route::InPlace ? countCached(done, wanted)
                                      : route == Route::Direct ? countDirect(done, wanted)
                                                               : countBuffered(done, wanted);
@@ -158,11 +165,10 @@ private:
         return done - at;
     }
 
-    // A stretch wholly in the page cache is counted where it lies, one wholly
+    // A stretch wholly in the page cache is counted where it lies, one mostly
     // out of it is read past it, so that it neither evicts what the user has
     // cached nor costs a copy. Any other is read through the cache: a direct
-    // read would first write out its dirty pages, and mapping would draw the
-    // file's readahead into the cache.
+    // read would first write out its dirty pages.
     Route routeOf(std::int64_t from, std::int64_t to) const
     {
         const bool direct = file_.direct && file_.direct->fd() >= 0 && !file_.directRefused;
@@ -173,7 +179,7 @@ private:
             return Route::Buffered;
         if (file_.mapCached && residency.cached == residency.pages)
             return Route::InPlace;
-        if (direct && residency.cached == 0 && residency.dirty == 0)
+        if (direct && residency.dirty == 0 && 2 * residency.cached < residency.pages)
             return Route::Direct;
         return Route::Buffered;
     }
@@ -223,8 +229,10 @@ private:
             fail(result.error, done);
             return done - at;
         }
-        if (result.ended || file_.stopRequested())
+        if (file_.stopRequested())
             return done - at;
+        // Only a read of 0 bytes is the end: after a short one, or where a
+        // helper thread could not be had, the rest is read through the cache.
         done += countBuffered(done, at + size - done);
         return done - at;
     }

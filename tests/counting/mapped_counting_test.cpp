@@ -40,7 +40,7 @@ TEST_F(MappedCountingTest, CountsCachedBytesWhereTheyLie)
     const std::string bytes(3 << 20 | 77, 'q');
     ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
     ByteCounter counter;
-    // From an offset inside a page, as windows after a hole begin.
+    // From an offset inside a page: the mapping starts at the page before it.
     const InPlaceCount result = countInPlace(fd, 5, bytes.size() - 5, counter, 1 << 20, nullptr);
     EXPECT_EQ(result.status, InPlaceCount::Counted);
     EXPECT_EQ(result.bytes, std::int64_t(bytes.size() - 5));

@@ -218,10 +218,15 @@ TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
     if (!directReads)
         GTEST_SKIP() << "the test folder's file system refuses direct reads or keeps its pages cached";
 
-    // Cold but for one dirty stretch: its new bytes must be the ones counted.
-    const int fd = ::open(path.c_str(), O_WRONLY);
+    // Cold but for one dirty stretch, whose new bytes must be the ones
+    // counted, and a page here and there, as other reads leave them.
+    const int fd = ::open(path.c_str(), O_RDWR);
     const std::string changed(64 * 1024, 'N');
     ASSERT_EQ(::pwrite(fd, changed.data(), changed.size(), 9 * kMiB + 5), ssize_t(changed.size()));
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+    char page[4096];
+    for (const std::size_t at : {kMiB, 13 * kMiB, 21 * kMiB})
+        ASSERT_EQ(::pread(fd, page, sizeof page, off_t(at)), ssize_t(sizeof page));
     ::close(fd);
     bytes.replace(9 * kMiB + 5, changed.size(), changed);
     ByteCounts expected{};
