@@ -16,8 +16,9 @@ namespace {
 
 // Reads of a stretch not in the cache go to the disk this many at a time
 // for each counting thread, each of four blocks: the disk then always has
-// the next request while the last one is counted.
-constexpr int kReadsInFlight = 2;
+// the next requests while the last one is counted, even when the thread has
+// to wait for a core that other programs keep busy.
+constexpr int kReadsInFlight = 4;
 constexpr std::size_t kBlocksPerRequest = 4;
 // Windows shrink toward the end so that the threads finish together: each is
 // a share of what is left, between one request and this many.

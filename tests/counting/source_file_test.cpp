@@ -426,7 +426,7 @@ TEST_F(SourceFileTest, StopRequestEndsTheCountWithinABlockWithZeroCounts)
                     stop = true;
                 return ::pread(fd, buffer, size, offset);
             };
-            const int inFlight = route == Route::Direct ? 2 : 1;
+            const int inFlight = route == Route::Direct ? 4 : 1;
             FrequencyState state;
             EXPECT_EQ(readSourceFile(path, state, options).status, ReadStatus::Stopped) << workers;
             EXPECT_LE(calls, 3 + (workers + 1) * inFlight) << nameOf(route) << " " << workers;
