@@ -244,6 +244,10 @@ private:
             return 0;
         if (!buffer_)
             buffer_.reset(static_cast<unsigned char*>(std::aligned_alloc(4096, alignUp(file_.blockSize, 4096))));
+        if (!buffer_) {
+            fail(ENOMEM, at);
+            return 0;
+        }
         std::int64_t done = 0;
         while (done < size && !file_.stopRequested()) {
             const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(file_.blockSize, size - done));

@@ -18,8 +18,8 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -199,9 +199,9 @@ TEST_F(SourceFileTest, MatchesTheReferenceLoopForAwkwardSizesWorkerCountsAndRout
 }
 
 // What the page cache holds decides how each stretch comes in: counted where
-// it lies when cached, read past the cache when not, through the cache when
-// partly cached or dirty, so that a count neither reads a cached file from
-// the disk again nor fills the cache with a cold one. Where the file system
+// it lies when wholly cached, read past the cache when mostly not, through
+// the cache when dirty, so that a count neither reads a cached file from the
+// disk again nor fills the cache with a cold one. Where the file system
 // refuses direct reads (tmpfs), what is not counted in place is read through
 // the cache.
 TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
