@@ -1,6 +1,8 @@
 #include "source_file.h"
 
 #include "block_counting.h"
+#include "direct_reading.h"
+#include "window_counting.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,9 +21,9 @@ bool isHiddenName(const std::string& path)
     return name.empty() || name.front() == '.';
 }
 
-ReadOutcome failure(int error, std::int64_t bytesRead)
+ReadOutcome failure(int error)
 {
-    return {ReadStatus::ReadFailed, std::strerror(error), bytesRead};
+    return {ReadStatus::ReadFailed, std::strerror(error), 0, {}};
 }
 
 // Opens without blocking, then makes sure that what was opened is still a
@@ -45,71 +47,56 @@ int openRegularFile(const std::string& path, int& error)
     return fd;
 }
 
-// The length of the hole from offset to the next data, whose bytes read as
-// zeros; 0 when data starts at offset. Clears `known` when the file system
-// cannot tell holes from data, so that it is asked no more. Leaves the file's
-// position at the end of the hole; -1 with errno when that fails.
-std::int64_t holeAt(int fd, std::int64_t offset, bool& known)
+std::int64_t currentSize(int fd)
 {
-    off_t data = ::lseek(fd, offset, SEEK_DATA);
-    if (data < 0 && errno == ENXIO) {
-        // No data after offset: the file ends there or in a hole.
-        struct stat info {};
-        data = ::fstat(fd, &info) == 0 ? std::max<off_t>(offset, info.st_size) : offset;
-        if (::lseek(fd, data, SEEK_SET) < 0)
-            return -1;
-    }
-    if (data < offset) {
-        known = false;
-        return 0;
-    }
-    return data - offset;
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? info.st_size : 0;
 }
 
-// A file's bytes, block after block, from its start to its end or the limit,
-// for countBlocks; holes are skipped and their length kept as zeros.
-struct FileBlocks {
-    int fd;
-    std::int64_t limit;
-    decltype(ReadOptions::readBlock) readBlock;
-    std::int64_t total = 0; // bytes given or skipped: the file's position
-    std::int64_t holeZeros = 0;
-    int error = 0; // of the read that failed, which ends the file
-    bool holesKnown = true;
-
-    std::size_t next(unsigned char* block, std::size_t capacity)
-    {
-        while (total < limit) {
-            // Asked before every block, so a hole is skipped from the first
-            // block boundary inside it; shorter holes are read, which is
-            // cheaper than many small reads between them.
-            if (holesKnown) {
-                const std::int64_t hole = holeAt(fd, total, holesKnown);
-                if (hole < 0) {
-                    error = errno;
-                    return 0;
-                }
-                if (hole > 0) {
-                    const std::int64_t zeros = std::min(hole, limit - total);
-                    holeZeros += zeros;
-                    total += zeros;
-                    continue;
-                }
-            }
-            const auto wanted = std::min<std::int64_t>(std::int64_t(capacity), limit - total);
-            const ssize_t got = readBlock(fd, block, static_cast<std::size_t>(wanted));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                error = errno;
-            if (got <= 0)
-                return 0;
-            total += got;
-            return static_cast<std::size_t>(got);
-        }
-        return 0;
-    }
+struct Pass {
+    ByteCounts counts{};
+    std::int64_t total = 0;
+    int error = 0;
+    std::int64_t errorAt = 0;
+    bool cutShort = false;
+    ReadRoutes routes;
 };
+
+// Counts the file once, from its start, up to limit bytes.
+Pass countOnce(int fd, const DirectFile& direct, const ReadOptions& options, std::int64_t limit,
+               int workers, bool mapCached)
+{
+    FileCount file;
+    file.fd = fd;
+    file.direct = &direct;
+    file.readAt = options.readAt ? options.readAt : ReadAt(::pread);
+    file.blockSize = options.blockSize;
+    file.stop = options.stop;
+    file.mapCached = mapCached;
+    file.planEnd = std::min(currentSize(fd), limit);
+    file.threads = workers + 1;
+
+    Pass pass;
+    pass.counts = countOnThreads(workers, [&file](ByteCounter& counter) { countWindows(file, counter); });
+    if (!file.ended()) {
+        if (currentSize(fd) < file.planEnd) {
+            file.cutShort = true;
+        } else {
+            ByteCounter rest;
+            file.counted += countRest(file, rest, file.planEnd, limit);
+            const ByteCounts counts = rest.counts();
+            for (int v = 0; v < 256; ++v)
+                pass.counts[v] += counts[v];
+        }
+    }
+    pass.routes = file.routesTaken();
+    pass.counts[0] += static_cast<std::uint32_t>(pass.routes.holes);
+    pass.total = file.counted;
+    pass.error = file.error;
+    pass.errorAt = file.errorAt;
+    pass.cutShort = file.cutShort;
+    return pass;
+}
 
 } // namespace
 
@@ -136,28 +123,35 @@ ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
     int error = 0;
     const int fd = openRegularFile(path, error);
     if (fd < 0)
-        return failure(error, 0);
+        return failure(error);
 
-    FileBlocks file{fd, kSourceLimit - std::int64_t{state.totalChars},
-                    options.readBlock ? options.readBlock : decltype(options.readBlock)(::read)};
-    ByteCounts counts = countBlocks(
-        options.workers, options.blockSize,
-        [&file](unsigned char* block, std::size_t capacity) { return file.next(block, capacity); },
-        options.stop);
-    counts[0] += static_cast<std::uint32_t>(file.holeZeros);
+    const std::int64_t limit = kSourceLimit - std::int64_t{state.totalChars};
+    const DirectFile direct(options.readColdDirect ? fd : -1);
+    if (direct.fd() >= 0) {
+        // What is read through the cache is then only what the stretches that
+        // are partly cached need, not the next megabytes of a cold file.
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+    }
+    Pass pass = countOnce(fd, direct, options, limit, options.workers, options.mapCached);
+    const auto stopRequested = [&options] { return options.stop && options.stop->load(); };
+    if (pass.cutShort && pass.error == 0 && !stopRequested()) {
+        // Cut short while it was counted: once more, by one thread, up to
+        // where it now ends, the file counted as it is now.
+        pass = countOnce(fd, direct, options, limit, 0, false);
+    }
     ::close(fd);
 
-    if (file.error != 0) {
+    if (pass.error != 0) {
         clearCounts(state);
-        return failure(file.error, file.total);
+        return {ReadStatus::ReadFailed, std::strerror(pass.error), pass.errorAt, pass.routes};
     }
-    if (options.stop && options.stop->load(std::memory_order_relaxed)) {
+    if (stopRequested()) {
         clearCounts(state);
-        return {ReadStatus::Stopped, {}, file.total};
+        return {ReadStatus::Stopped, {}, pass.total, pass.routes};
     }
     for (int v = 0; v < 256; ++v)
-        state.charCounts[v] += static_cast<std::int32_t>(counts[v]);
-    state.totalChars += static_cast<std::int32_t>(file.total);
-    const ReadStatus status = file.total >= file.limit ? ReadStatus::LimitReached : ReadStatus::Counted;
-    return {status, {}, file.total};
+        state.charCounts[v] += static_cast<std::int32_t>(pass.counts[v]);
+    state.totalChars += static_cast<std::int32_t>(pass.total);
+    const ReadStatus status = pass.total >= limit ? ReadStatus::LimitReached : ReadStatus::Counted;
+    return {status, {}, pass.total, pass.routes};
 }

@@ -2,36 +2,41 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 class BlockCountingWorkers : public testing::TestWithParam<int> {};
 
-TEST_P(BlockCountingWorkers, CountsEveryByteReadOnce)
+TEST_P(BlockCountingWorkers, CountsEveryClaimedBlockOnce)
 {
+    // 200 blocks of 1 to 64 bytes, block i all of value i, claimed by whichever
+    // thread comes first.
     ByteCounts expected{};
-    int block = 0;
-    const auto readNext = [&](unsigned char* buffer, std::size_t capacity) -> std::size_t {
-        if (block == 200)
-            return 0;
-        // Blocks of 1 to 64 bytes, each of one value; never an empty one before the end.
-        const std::size_t size = std::min<std::size_t>(capacity, block % 64 + 1);
-        std::memset(buffer, block % 256, size);
-        expected[block % 256] += static_cast<std::uint32_t>(size);
-        ++block;
-        return size;
-    };
-    EXPECT_EQ(countBlocks(GetParam(), 64, readNext), expected);
-    EXPECT_EQ(block, 200);
+    for (int block = 0; block < 200; ++block)
+        expected[block % 256] += static_cast<std::uint32_t>(block % 64 + 1);
+    std::atomic<int> next = 0;
+    std::atomic<int> threadsSeen = 0;
+    const ByteCounts counts = countOnThreads(GetParam(), [&](ByteCounter& counter) {
+        ++threadsSeen;
+        std::vector<unsigned char> buffer(64);
+        for (int block = next++; block < 200; block = next++) {
+            const std::size_t size = block % 64 + 1;
+            std::memset(buffer.data(), block % 256, size);
+            counter.add(buffer.data(), size);
+        }
+    });
+    EXPECT_EQ(counts, expected);
+    EXPECT_EQ(threadsSeen, GetParam() + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(CallerAloneAndWithWorkers, BlockCountingWorkers, testing::Values(0, 1, 2, 4));
 
-TEST(BlockCounting, NothingReadGivesZeros)
+TEST(BlockCounting, NothingCountedGivesZeros)
 {
-    EXPECT_EQ(countBlocks(2, 16, [](unsigned char*, std::size_t) -> std::size_t { return 0; }),
-              ByteCounts{});
+    EXPECT_EQ(countOnThreads(2, [](ByteCounter&) {}), ByteCounts{});
 }
 
 } // namespace

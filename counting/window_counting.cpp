@@ -1,0 +1,308 @@
+#include "window_counting.h"
+
+#include "mapped_counting.h"
+#include "page_cache.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Reads of a stretch not in the cache go to the disk this many at a time
+// for each counting thread, each of four blocks: the disk then always has
+// the next requests while the last one is counted, even when the thread has
+// to wait for a core that other programs keep busy.
+constexpr int kReadsInFlight = 4;
+constexpr std::size_t kBlocksPerRequest = 4;
+// Windows shrink toward the end so that the threads finish together: each is
+// a share of what is left, between one request and this many.
+constexpr std::int64_t kRequestsPerWindow = 16;
+
+enum class Route { InPlace, Direct, Buffered };
+
+struct Extent {
+    std::int64_t length;
+    bool hole;
+};
+
+std::int64_t alignUp(std::int64_t value, std::int64_t alignment)
+{
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+std::int64_t alignDown(std::int64_t value, std::int64_t alignment)
+{
+    return value / alignment * alignment;
+}
+
+std::int64_t currentSize(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? info.st_size : -1;
+}
+
+// What one thread needs to count its windows.
+class ThreadCount {
+public:
+    ThreadCount(FileCount& file, ByteCounter& counter)
+        : file_(file)
+        , counter_(counter)
+        , requestSize_(alignUp(std::int64_t(file.blockSize * kBlocksPerRequest), 4096))
+    {
+    }
+
+    void countWindows()
+    {
+        while (const auto window = claim())
+            countWindow(window->first, window->second);
+    }
+
+    std::int64_t countRest(std::int64_t from, std::int64_t limit)
+    {
+        return countBuffered(from, limit - from);
+    }
+
+private:
+    std::optional<std::pair<std::int64_t, std::int64_t>> claim()
+    {
+        std::int64_t start = file_.nextWindow.load();
+        std::int64_t end = 0;
+        do {
+            if (start >= file_.planEnd || file_.ended())
+                return std::nullopt;
+            const std::int64_t share = (file_.planEnd - start) / (3 * file_.threads);
+            const std::int64_t size =
+                std::clamp(alignDown(share, requestSize_), requestSize_, kRequestsPerWindow * requestSize_);
+            end = std::min(start + size, file_.planEnd);
+        } while (!file_.nextWindow.compare_exchange_weak(start, end));
+        return std::pair{start, end};
+    }
+
+    void countWindow(std::int64_t start, std::int64_t end)
+    {
+        // A file cut short is caught here, before it is mapped, most of the time.
+        if (currentSize(file_.fd) < file_.planEnd) {
+            file_.cutShort = true;
+            return;
+        }
+        for (std::int64_t at = start; at < end && !file_.ended();) {
+            const Extent extent = extentAt(at, end);
+            if (extent.hole) {
+                file_.routes.holes += extent.length;
+                file_.counted += extent.length;
+                at += extent.length;
+                continue;
+            }
+            const std::int64_t got = countData(at, extent.length);
+            file_.counted += got;
+            at += got;
+            if (got < extent.length && !file_.ended())
+                file_.cutShort = true;
+        }
+    }
+
+    // The hole or the data that starts at `at`, up to end. Holes shorter than
+    // a block count as data: reading them costs less than the calls to find
+    // each one.
+    Extent extentAt(std::int64_t at, std::int64_t end)
+    {
+        const Extent data{end - at, false};
+        if (!file_.holesKnown)
+            return data;
+        const off_t dataAt = ::lseek(file_.fd, at, SEEK_DATA);
+        if (dataAt < 0 && errno == ENXIO)
+            return {end - at, true}; // a hole up to the end of the file
+        if (dataAt < at) {
+            file_.holesKnown = false;
+            return data;
+        }
+        if (dataAt > at)
+            return {std::min<std::int64_t>(dataAt, end) - at, true};
+        off_t holeAt = ::lseek(file_.fd, at, SEEK_HOLE);
+        while (holeAt >= 0 && holeAt < end) {
+            const off_t next = ::lseek(file_.fd, holeAt, SEEK_DATA);
+            if (next < 0 || next - holeAt >= off_t(file_.blockSize))
+                break;
+            holeAt = ::lseek(file_.fd, next, SEEK_HOLE);
+        }
+        return holeAt < 0 ? data : Extent{std::min<std::int64_t>(holeAt, end) - at, false};
+    }
+
+    // Counts data stretch by stretch, each taking the route that suits what
+    // the page cache holds of it. Fewer bytes than asked: the file ended, a
+    // read failed or a stop came.
+    std::int64_t countData(std::int64_t at, std::int64_t size)
+    {
+        const std::int64_t end = at + size;
+        const auto stretchEnd = [&](std::int64_t from) {
+            return std::min(alignDown(from, requestSize_) + requestSize_, end);
+        };
+        std::int64_t done = at;
+        while (done < end) {
+            const Route route = routeOf(done, stretchEnd(done));
+            std::int64_t runEnd = stretchEnd(done);
+            while (runEnd < end && routeOf(runEnd, stretchEnd(runEnd)) == route)
+                runEnd = stretchEnd(runEnd);
+            const std::int64_t wanted = runEnd - done;
+            if (route == Route::Buffered) {
+                // The file's own readahead is off where direct reads are on:
+                // this reads what the stretch lacks in large requests, and
+                // nothing past it.
+                ::posix_fadvise(file_.fd, done, wanted, POSIX_FADV_WILLNEED);
+            }
+            const std::int64_t got = route == Route::InPlace ? countCached(done, wanted)
+                                     : route == Route::Direct ? countDirect(done, wanted)
+                                                              : countBuffered(done, wanted);
+            done += got;
+            if (got < wanted)
+                break;
+        }
+        return done - at;
+    }
+
+    // A stretch wholly in the page cache is counted where it lies, one mostly
+    // out of it is read past it, so that it neither evicts what the user has
+    // cached nor costs a copy. Any other is read through the cache: a direct
+    // read would first write out its dirty pages.
+    Route routeOf(std::int64_t from, std::int64_t to) const
+    {
+        const bool direct = file_.direct && file_.direct->fd() >= 0 && !file_.directRefused;
+        if (!direct && !file_.mapCached)
+            return Route::Buffered;
+        const CacheResidency residency = cacheResidency(file_.fd, from, to - from);
+        if (!residency.known)
+            return Route::Buffered;
+        if (file_.mapCached && residency.cached == residency.pages)
+            return Route::InPlace;
+        if (direct && residency.dirty == 0 && 2 * residency.cached < residency.pages)
+            return Route::Direct;
+        return Route::Buffered;
+    }
+
+    std::int64_t countCached(std::int64_t at, std::int64_t size)
+    {
+        const InPlaceCount result = countInPlace(file_.fd, at, size, counter_, file_.blockSize, file_.stop);
+        file_.routes.inPlace += result.bytes;
+        switch (result.status) {
+        case InPlaceCount::Counted:
+            return result.bytes;
+        case InPlaceCount::Faulted:
+            // Part of the mapping's bytes are in the counter: only counting
+            // the file again can make the counts right.
+            file_.cutShort = true;
+            return result.bytes;
+        case InPlaceCount::NotMapped:
+            break;
+        }
+        return result.bytes + countBuffered(at + result.bytes, size - result.bytes);
+    }
+
+    // The unaligned ends of the stretch are read through the cache.
+    std::int64_t countDirect(std::int64_t at, std::int64_t size)
+    {
+        const auto alignment = static_cast<std::int64_t>(file_.direct->alignment());
+        const std::int64_t begin = alignUp(at, alignment);
+        const std::int64_t end = alignDown(at + size, alignment);
+        if (begin >= end)
+            return countBuffered(at, size);
+        const std::int64_t head = countBuffered(at, begin - at);
+        if (head < begin - at)
+            return head;
+        if (!readAhead_)
+            readAhead_ = std::make_unique<ReadAhead>(file_.readAt, file_.direct->fd(), requestSize_,
+                                                     file_.direct->alignment(), kReadsInFlight);
+        const ReadAhead::Result result = readAhead_->read(begin, end, [this](const unsigned char* data, std::size_t n) {
+            countSteps(data, n);
+            return !file_.stopRequested();
+        });
+        file_.routes.direct += result.bytes;
+        std::int64_t done = begin + result.bytes;
+        if (result.error == EINVAL) {
+            // The file system took the descriptor but refuses its reads.
+            file_.directRefused = true;
+        } else if (result.error != 0) {
+            fail(result.error, done);
+            return done - at;
+        }
+        if (file_.stopRequested())
+            return done - at;
+        // Only a read of 0 bytes is the end: after a short one, or where a
+        // helper thread could not be had, the rest is read through the cache.
+        done += countBuffered(done, at + size - done);
+        return done - at;
+    }
+
+    std::int64_t countBuffered(std::int64_t at, std::int64_t size)
+    {
+        if (size <= 0)
+            return 0;
+        if (!buffer_)
+            buffer_.reset(static_cast<unsigned char*>(std::aligned_alloc(4096, alignUp(file_.blockSize, 4096))));
+        if (!buffer_) {
+            fail(ENOMEM, at);
+            return 0;
+        }
+        std::int64_t done = 0;
+        while (done < size && !file_.stopRequested()) {
+            const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(file_.blockSize, size - done));
+            ssize_t got = 0;
+            do
+                got = file_.readAt(file_.fd, buffer_.get(), wanted, at + done);
+            while (got < 0 && errno == EINTR);
+            if (got < 0)
+                fail(errno, at + done);
+            if (got <= 0)
+                break;
+            counter_.add(buffer_.get(), static_cast<std::size_t>(got));
+            file_.routes.buffered += got;
+            done += got;
+        }
+        return done;
+    }
+
+    void countSteps(const unsigned char* data, std::size_t size)
+    {
+        for (std::size_t at = 0; at < size && !file_.stopRequested(); at += file_.blockSize)
+            counter_.add(data + at, std::min(file_.blockSize, size - at));
+    }
+
+    void fail(int error, std::int64_t at)
+    {
+        int none = 0;
+        if (file_.error.compare_exchange_strong(none, error))
+            file_.errorAt = at;
+    }
+
+    struct FreeBuffer {
+        void operator()(unsigned char* buffer) const { std::free(buffer); }
+    };
+
+    FileCount& file_;
+    ByteCounter& counter_;
+    const std::int64_t requestSize_;
+    std::unique_ptr<ReadAhead> readAhead_;       // made at the first stretch not in the cache
+    std::unique_ptr<unsigned char, FreeBuffer> buffer_; // made at the first read through the cache
+};
+
+} // namespace
+
+ReadRoutes FileCount::routesTaken() const
+{
+    return {routes.holes.load(), routes.inPlace.load(), routes.direct.load(), routes.buffered.load()};
+}
+
+void countWindows(FileCount& file, ByteCounter& counter)
+{
+    ThreadCount(file, counter).countWindows();
+}
+
+std::int64_t countRest(FileCount& file, ByteCounter& counter, std::int64_t from, std::int64_t limit)
+{
+    return ThreadCount(file, counter).countRest(from, limit);
+}
