@@ -1,11 +1,10 @@
 #include "frm_help.h"
 
 #include "help_shortcuts.h"
-#include "hyperlink_module.h"
+#include "web_page.h"
 #include "picture_box.h"
 #include "web_addresses.h"
 
-#include <QByteArray>
 
 frmHelp::frmHelp(AddressOpener& opener)
     : Form(kTwipScale, 472, 422), opener_(opener)
@@ -21,12 +20,10 @@ frmHelp::~frmHelp() = default;
 
 void frmHelp::Label2_Click()
 {
-    const QByteArray address = makerHomePage().toLocal8Bit();
-    HyperlinkModule::ShellExecuteA(opener_, this, "open", address.constData(), "1", "1", 1);
+    openWebPage(opener_, this, makerHomePage());
 }
 
 void frmHelp::AmazonLink_Click()
 {
-    const QByteArray address = storePage().toLocal8Bit();
-    HyperlinkModule::ShellExecuteA(opener_, this, "open", address.constData(), "1", "1", 1);
+    openWebPage(opener_, this, storePage());
 }

@@ -16,13 +16,6 @@
 namespace {
 
 constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kLinkColor = 0xC000C0; // RGB 192, 0, 192
-
-QFont verdana(double points, bool bold = false)
-{
-    return designFont(QStringLiteral("Verdana"), points, bold);
-}
-
 Label& titleStyle(Label& label)
 {
     label.setFont(verdana(12, true));
@@ -92,10 +85,7 @@ void frmHelp::designTitle()
     Label1->setName(QStringLiteral("Title"));
 
     Label2 = &titleStyle(designLabel(*this, 2400, 480, 2415, 495, QLatin1String(kMakerHost)));
-    Label2->setForeColor(kLinkColor);
-    Label2->setMouseIcon(pointingHandCursor());
-    Label2->setName(QStringLiteral("Maker's home page"));
-    Label2->accessible().role = QAccessible::Link;
+    designWebAddress(*Label2, QStringLiteral("Maker's home page"));
 
     Line1 = &add<Line>();
     Line1->setX1(2520);
@@ -137,8 +127,6 @@ void frmHelp::designSections()
 // focus: the keyboard reaches it after the designed order.
 void frmHelp::setFocusOrder()
 {
-    QWidget* const order[] = {Text1, Text2, Text3, Picture1, AmazonLink, &addFocusStop(*Label2)};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    setFocusChain({Text1, Text2, Text3, Picture1, AmazonLink, &addFocusStop(*Label2)});
     Text1->setFocus();
 }

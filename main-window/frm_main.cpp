@@ -1,9 +1,9 @@
 #include "frm_main.h"
 
-#include "web_addresses.h"
-#include "hyperlink_module.h"
 #include "shortcuts.h"
 #include "table_copy.h"
+#include "web_addresses.h"
+#include "web_page.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -67,9 +67,7 @@ void frmMain::connectHandlers()
 
 void frmMain::lblQuorvex_Click()
 {
-    const QByteArray address = makerHomePage().toLocal8Bit();
-    HyperlinkModule::ShellExecuteA(services_.addressOpener, this, "open", address.constData(), "1",
-                                   "1", 1);
+    openWebPage(services_.addressOpener, this, makerHomePage());
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

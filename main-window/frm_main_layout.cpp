@@ -7,7 +7,7 @@
 #include "fonts.h"
 #include "option_group.h"
 #include "path_box.h"
-#include "pointing_hand.h"
+#include "save_messages.h"
 #include "web_addresses.h"
 
 #include <QButtonGroup>
@@ -20,13 +20,6 @@
 namespace {
 
 constexpr std::uint32_t kStripGrey = 0xC0C0C0; // RGB 192, 192, 192
-constexpr std::uint32_t kLinkColor = 0xC000C0; // RGB 192, 0, 192
-
-QFont verdana(double points, bool bold = false, bool underline = false)
-{
-    return designFont(QStringLiteral("Verdana"), points, bold, underline);
-}
-
 QFont sansSerif(double points)
 {
     return designFont(QStringLiteral("Microsoft Sans Serif"), points);
@@ -129,10 +122,7 @@ void frmMain::designStrip()
 
     lblQuorvex = &transparent(designLabel(*this, 10920, 9600, 2295, 375, QLatin1String(kMakerHost)));
     lblQuorvex->setFont(verdana(9.75, true, true));
-    lblQuorvex->setForeColor(kLinkColor);
-    lblQuorvex->setMouseIcon(pointingHandCursor());
-    lblQuorvex->setName(QStringLiteral("Maker's home page"));
-    lblQuorvex->accessible().role = QAccessible::Link;
+    designWebAddress(*lblQuorvex, QStringLiteral("Maker's home page"));
 }
 
 void frmMain::designGraph()
@@ -239,7 +229,7 @@ void frmMain::designPathBoxes()
     lblDestinationFile->setFont(verdana(8.25));
     lblDestinationFile->setAlignment(Label::Alignment::Right);
     txtDestinationFile =
-        pathBox(9720, QStringLiteral("Select a destination file..."), QStringLiteral("Destination"));
+        pathBox(9720, kDestinationPrompt, QStringLiteral("Destination"));
     btnSelectDestination =
         commandButton(*this, 7680, 9720, 1215, 285, QStringLiteral("Select "), verdana(8.25));
     btnSelectDestination->setAccessibleName(QStringLiteral("Select destination file"));
@@ -247,11 +237,8 @@ void frmMain::designPathBoxes()
 
 void frmMain::setFocusOrder()
 {
-    QWidget* const order[] = {btnCalcFrequency, btnSelectSource,    btnHelp,
-                              btnSaveFrequencies, pictureDish,      txtSourceFile,
-                              txtDestinationFile, btnSelectDestination, &optSubset(0),
-                              &optSubset(1),      &optSubset(2)};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    setFocusChain({btnCalcFrequency, btnSelectSource, btnHelp, btnSaveFrequencies, pictureDish,
+                   txtSourceFile, txtDestinationFile, btnSelectDestination, &optSubset(0),
+                   &optSubset(1), &optSubset(2)});
     btnCalcFrequency->setFocus();
 }

@@ -14,6 +14,11 @@ QFont designFont(const QString& family, double points, bool bold, bool underline
     return font;
 }
 
+QFont verdana(double points, bool bold, bool underline)
+{
+    return designFont(QStringLiteral("Verdana"), points, bold, underline);
+}
+
 void installFontSubstitutions()
 {
     const struct {

@@ -6,6 +6,8 @@
 // A font at its designed point size, fixed to the pixel size it has at 96 dpi
 // so that the layout does not depend on the screen's dpi setting.
 QFont designFont(const QString& family, double points, bool bold = false, bool underline = false);
+// The designed font of most captions and buttons of both windows.
+QFont verdana(double points, bool bold = false, bool underline = false);
 
 // Maps the designed families onto fonts that Debian ships where they are absent.
 void installFontSubstitutions();
