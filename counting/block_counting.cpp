@@ -21,10 +21,7 @@ ByteCounts countOnThreads(int workers, const std::function<void(ByteCounter& cou
         count(*counters[0]);
     }
     ByteCounts total{};
-    for (const auto& counter : counters) {
-        const ByteCounts counts = counter->counts();
-        for (int v = 0; v < 256; ++v)
-            total[v] += counts[v];
-    }
+    for (const auto& counter : counters)
+        addCounts(total, counter->counts());
     return total;
 }

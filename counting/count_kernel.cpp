@@ -150,8 +150,7 @@ ByteCounts ByteCounter::counts() const
 {
     ByteCounts total{};
     for (const ByteCounts& table : singles_)
-        for (int v = 0; v < 256; ++v)
-            total[v] += table[v];
+        addCounts(total, table);
     if (!pairs_)
         return total;
     // A pair's index is its two bytes read as one 16-bit number; each pair

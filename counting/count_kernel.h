@@ -9,6 +9,13 @@
 // more than the source limit, which is below 2^31.
 using ByteCounts = std::array<std::uint32_t, 256>;
 
+// Adds the counts of more to total, value by value.
+inline void addCounts(ByteCounts& total, const ByteCounts& more)
+{
+    for (int v = 0; v < 256; ++v)
+        total[v] += more[v];
+}
+
 // The plain loop, one increment per byte: the reference every faster kernel
 // is tested against.
 void countBytesReference(const unsigned char* data, std::size_t size, ByteCounts& counts);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -23,7 +22,7 @@ bool isHiddenName(const std::string& path)
 
 ReadOutcome failure(int error)
 {
-    return {ReadStatus::ReadFailed, std::strerror(error), 0, {}};
+    return {ReadStatus::ReadFailed, error, 0, {}};
 }
 
 // Opens without blocking, then makes sure that what was opened is still a
@@ -84,9 +83,7 @@ Pass countOnce(int fd, const DirectFile& direct, const ReadOptions& options, std
         } else {
             ByteCounter rest;
             file.counted += countRest(file, rest, file.planEnd, limit);
-            const ByteCounts counts = rest.counts();
-            for (int v = 0; v < 256; ++v)
-                pass.counts[v] += counts[v];
+            addCounts(pass.counts, rest.counts());
         }
     }
     pass.routes = file.routesTaken();
@@ -143,7 +140,7 @@ ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
 
     if (pass.error != 0) {
         clearCounts(state);
-        return {ReadStatus::ReadFailed, std::strerror(pass.error), pass.errorAt, pass.routes};
+        return {ReadStatus::ReadFailed, pass.error, pass.errorAt, pass.routes};
     }
     if (stopRequested()) {
         clearCounts(state);

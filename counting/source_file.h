@@ -29,13 +29,13 @@ enum class ReadStatus {
 
 struct ReadOutcome {
     ReadOutcome() = default;
-    ReadOutcome(ReadStatus status_, std::string reason_, std::int64_t bytesRead_, ReadRoutes routes_ = {})
-        : status(status_), reason(std::move(reason_)), bytesRead(bytesRead_), routes(routes_)
+    ReadOutcome(ReadStatus status_, int error_, std::int64_t bytesRead_, ReadRoutes routes_ = {})
+        : status(status_), error(error_), bytesRead(bytesRead_), routes(routes_)
     {
     }
 
     ReadStatus status = ReadStatus::Missing;
-    std::string reason;        // the system's reason text, for ReadFailed
+    int error = 0; // the system's error number, for ReadFailed
     // Bytes counted; for ReadFailed, where the read that failed began.
     std::int64_t bytesRead = 0;
     ReadRoutes routes; // how the counted bytes were got

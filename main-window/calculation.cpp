@@ -17,10 +17,9 @@
 
 namespace {
 
-QString readFailureMessage(const QString& path, const std::string& reason)
+QString readFailureMessage(const QString& path, int error)
 {
-    return QString::fromLatin1(kReadFailedMessage)
-        .arg(path, QString::fromLocal8Bit(reason.c_str()));
+    return QString::fromLatin1(kReadFailedMessage).arg(path, qt_error_string(error));
 }
 
 } // namespace
@@ -57,7 +56,7 @@ void frmMain::readFile()
                                     MessageBox::Buttons::Ok);
         break;
     case ReadStatus::ReadFailed:
-        services_.messageBox.MsgBox(this, readFailureMessage(path, outcome.reason),
+        services_.messageBox.MsgBox(this, readFailureMessage(path, outcome.error),
                                     MessageBox::Buttons::Ok);
         break;
     }

@@ -103,7 +103,7 @@ int writeReportWithoutWindow(const ReportRequest& request,
         return 1;
     case ReadStatus::ReadFailed:
         say(oneLine(QString::fromLatin1(kReadFailedMessage)
-                        .arg(request.source, QString::fromLocal8Bit(outcome.reason.c_str()))));
+                        .arg(request.source, qt_error_string(outcome.error))));
         return 1;
     case ReadStatus::LimitReached:
         say(QString::fromLatin1(kSourceLimitMessage));

@@ -398,7 +398,7 @@ TEST_F(SourceFileTest, ReadErrorZeroesTheCountsAndGivesTheReason)
             FrequencyState state;
             const ReadOutcome outcome = readSourceFile(path, state, options);
             EXPECT_EQ(outcome.status, ReadStatus::ReadFailed) << nameOf(route);
-            EXPECT_EQ(outcome.reason, "Input/output error");
+            EXPECT_EQ(outcome.error, EIO);
             EXPECT_EQ(outcome.bytesRead, failedAt) << nameOf(route);
             EXPECT_EQ(state.totalChars, 0);
             EXPECT_EQ(state.charCounts['z'], 0);
@@ -467,7 +467,7 @@ TEST_F(SourceFileTest, UnreadableFileIsAFailureNotAMissingSource)
     const auto check = [&path] {
         FrequencyState state;
         const ReadOutcome outcome = readSourceFile(path, state);
-        return outcome.status == ReadStatus::ReadFailed && outcome.reason == "Permission denied" &&
+        return outcome.status == ReadStatus::ReadFailed && outcome.error == EACCES &&
                state.totalChars == 0;
     };
     if (::geteuid() != 0) {

@@ -101,7 +101,7 @@ TEST_F(CalculationTest, ReadErrorIsReportedWithItsReasonAndShowsZeros)
     calculate(QStringLiteral("/proc/self/mem"));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,
-              "The source file could not be read:  /proc/self/mem\n\nInput/output error.");
+              "The source file could not be read:  /proc/self/mem\n\n" + qt_error_string(EIO) + ".");
     EXPECT_EQ(filledRows(*window), 0);
     EXPECT_EQ(totals(*window), "0 0 0");
     EXPECT_EQ(window->MousePointer(), Form::Arrow);
