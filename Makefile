@@ -39,6 +39,8 @@ accessibility-check: packages-test
 bench: build
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
+	@scripts/ensure-packages xvfb time
+	bench/startup-ratio build/release
 
 # A Debian package of the release build, in build/release, checked by lintian.
 package: packages-build
