@@ -51,6 +51,8 @@ bench: build
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
 	build/release/bench/report_bench
+	@scripts/ensure-packages xvfb time
+	bench/startup-ratio build/release
 
 # A Debian package of the release build, in build/release, checked by lintian.
 package: packages-build
