@@ -4,6 +4,7 @@
 #include "frm_main.h"
 #include "message_box.h"
 #include "report_file.h"
+#include "termination_signals.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -12,6 +13,7 @@
 int main(int argc, char* argv[])
 {
     ignoreWriteSignals();
+    installTerminationSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallivor"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));

@@ -3,6 +3,10 @@
 #include "message_box.h"
 #include "report_file.h"
 #include "save_messages.h"
+#include "termination_signals.h"
+#include "wait_without_input.h"
+
+#include <QApplication>
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,10 +27,30 @@ QString writeFailure(const QString& destination, const QString& reason)
     return kWriteFailedMessage.arg(path, reason);
 }
 
+// A disk may take long over the fsync: the window repaints meanwhile.
+std::optional<QString> writeWithoutFreezing(const QString& destination, const QByteArray& bytes,
+                                            const ReportWriter& write)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::optional<QString> reason;
+    runWithoutInput([&] {
+        const HoldTermination finishFirst;
+        reason = write(destination, bytes);
+    });
+    QApplication::restoreOverrideCursor();
+    return reason;
+}
+
 } // namespace
 
+std::optional<QString> writeReportFile(const QString& path, const QByteArray& bytes)
+{
+    return writeWholeFile(path, bytes);
+}
+
 void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,
-                     const QString& destination, const std::function<ReportSnapshot()>& snapshot)
+                     const QString& destination, const std::function<ReportSnapshot()>& snapshot,
+                     const ReportWriter& write)
 {
     if (totalChars == 0 && messageBox.MsgBox(owner, kEmptyDatasetQuestion, Buttons::YesNo) == Answer::No)
         return;
@@ -38,6 +62,6 @@ void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalC
     if (QFileInfo(destination).isFile() &&
         messageBox.MsgBox(owner, kOverwriteQuestion, Buttons::YesNo) == Answer::No)
         return;
-    if (const auto reason = writeWholeFile(destination, formatReport(snapshot())))
+    if (const auto reason = writeWithoutFreezing(destination, formatReport(snapshot()), write))
         messageBox.MsgBox(owner, writeFailure(destination, *reason), Buttons::Ok);
 }

@@ -2,12 +2,20 @@
 
 #include "frequency_report.h"
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class MessageBox;
 class QWidget;
+
+// How the report's bytes reach the file: writeWholeFile in the program (see
+// there for what it promises); tests put a stand-in here to hold a save open.
+// Nothing when it worked, else the reason.
+using ReportWriter = std::function<std::optional<QString>(const QString& path, const QByteArray& bytes)>;
+std::optional<QString> writeReportFile(const QString& path, const QByteArray& bytes);
 
 // "Save Frequencies": writes the report of snapshot to destination after the
 // flow's checks, each answered through messageBox over owner:
@@ -16,8 +24,11 @@ class QWidget;
 //     counts): says so and ends the flow;
 //  3. an existing regular file there, hidden or not, reached through a link
 //     or not: asks before overwriting; No ends the flow.
-// Only then is snapshot taken and the file written (see writeWholeFile). A
+// Only then is snapshot taken and the file written by write, on a thread of
+// its own: windows repaint meanwhile, user input is discarded, and SIGTERM,
+// SIGINT and SIGHUP wait until the write has finished or been rolled back. A
 // failed write is reported with the full path and the reason; success is
 // silent. Changes nothing but the file.
 void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,
-                     const QString& destination, const std::function<ReportSnapshot()>& snapshot);
+                     const QString& destination, const std::function<ReportSnapshot()>& snapshot,
+                     const ReportWriter& write = writeReportFile);
