@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QPointer>
 #include <QTimer>
 #include <QWindow>
@@ -88,6 +90,9 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     defaultHandler = qInstallMessageHandler(dropSizeHintWarnings);
     QApplication app(argc, argv);
+    // The program's own look, as main() sets it up.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(QApplication::style()->standardPalette());
     installFontSubstitutions();
     std::printf("platform %s\n", qPrintable(QGuiApplication::platformName()));
     QTimer answerer;
