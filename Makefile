@@ -40,6 +40,7 @@ accessibility-check: packages-test
 bench: build
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
+	build/release/bench/memory_bench
 
 # A Debian package of the release build, in build/release, checked by lintian.
 package: packages-build
