@@ -7,7 +7,6 @@
 #include "wait_without_input.h"
 
 #include <QApplication>
-
 #include <QDir>
 #include <QFileInfo>
 
