@@ -14,7 +14,7 @@ if [ "${1:-}" != --inside ]; then
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
     [ -r /dev/fuse ] && [ -w /dev/fuse ] || { echo "SKIP: /dev/fuse is not usable"; exit 77; }
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$@"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$(realpath "$1")" "$(realpath "$2")"
 fi
 program=$2
 slow_fuse=$3
