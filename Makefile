@@ -1,7 +1,8 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
-TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils appstream man-db qt6-base-private-dev acl attr e2fsprogs
+TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils appstream man-db qt6-base-private-dev \
+	acl attr e2fsprogs xdotool openbox fuse3 libfuse3-dev pkg-config
 PACKAGE_PACKAGES := dpkg-dev file lintian
 SCREENSHOT_PACKAGES := xvfb x11-utils xdotool imagemagick
 # The peer that the headless report is timed against.
@@ -51,6 +52,7 @@ bench: build
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
 	build/release/bench/report_bench
+	build/release/bench/memory_bench
 	@scripts/ensure-packages xvfb time
 	bench/startup-ratio build/release
 

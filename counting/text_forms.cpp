@@ -47,3 +47,9 @@ std::string frequencyText(float value, const std::string& decimalPoint)
         text += decimalPoint + decimals;
     return text;
 }
+
+std::string separatorForAsciiDigits(const std::string& localeDecimalPoint,
+                                    const std::string& localeZeroDigit)
+{
+    return localeZeroDigit == "0" ? localeDecimalPoint : ".";
+}

@@ -28,7 +28,7 @@ void frmMain::btnCalcFrequency_Click()
 {
     resetObjects();
     calculateFrequency();
-    if (stopRequested_)
+    if (*stopRequested_)
         close();
     else
         announceResults();
@@ -37,11 +37,27 @@ void frmMain::btnCalcFrequency_Click()
 void frmMain::readFile()
 {
     const QString path = txtSourceFile->text();
-    const std::string nativePath = QFile::encodeName(path).toStdString();
-    ReadOptions options;
-    options.stop = &stopRequested_;
-    ReadOutcome outcome;
-    runWithoutInput([&] { outcome = services_.readSource(nativePath, state, options); });
+    // The count works on its own copy of everything: a read that never
+    // returns (a stalled network or FUSE file) is left behind when the
+    // window closes, and must then touch nothing of the window's.
+    struct Count {
+        std::string path;
+        SourceReader read;
+        FrequencyState state;
+        ReadOptions options;
+        ReadOutcome outcome;
+        std::shared_ptr<const std::atomic<bool>> stop;
+    };
+    auto count = std::make_shared<Count>(
+        Count{QFile::encodeName(path).toStdString(), services_.readSource, state, {}, {}, stopRequested_});
+    count->options.stop = count->stop.get();
+    const bool finished = runWithoutInput(
+        [count] { count->outcome = count->read(count->path, count->state, count->options); },
+        stopRequested_.get());
+    if (!finished)
+        return; // the window is closing; the counts stay as the reset left them
+    state = count->state;
+    const ReadOutcome& outcome = count->outcome;
 
     switch (outcome.status) {
     case ReadStatus::Counted:
@@ -64,19 +80,19 @@ void frmMain::readFile()
 
 void frmMain::calculateFrequency()
 {
-    calculating_ = true;
-    stopRequested_ = false;
+    busy_ = Busy::Counting;
+    *stopRequested_ = false;
     setMousePointer(Hourglass);
     const ScopeExit restore([this] {
         setMousePointer(Arrow);
-        calculating_ = false;
+        busy_ = Busy::No;
     });
     // Clicks and keys that come while the window is busy are dropped, not
     // replayed as commands once it is done.
     const DiscardUserInput discard;
 
     readFile();
-    if (stopRequested_)
+    if (*stopRequested_)
         return; // the window is closing: nothing partial is shown
 
     const Subset subset = subsetFromOptions(optSubset(0).isChecked(), optSubset(1).isChecked(),

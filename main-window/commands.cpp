@@ -50,6 +50,11 @@ void frmMain::btnSelectDestination_Click()
 
 void frmMain::btnSaveFrequencies_Click()
 {
+    busy_ = Busy::Saving;
+    closeAfterSave_ = false;
     saveFrequencies(this, services_.messageBox, state.totalChars, txtDestinationFile->text(),
-                    [this] { return snapshotOf(*this); });
+                    [this] { return snapshotOf(*this); }, services_.writeReport);
+    busy_ = Busy::No;
+    if (closeAfterSave_)
+        close();
 }

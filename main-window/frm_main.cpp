@@ -51,7 +51,7 @@ void frmMain::connectHandlers()
     // inside another.
     const auto whenIdle = [this](void (frmMain::*handler)()) {
         return [this, handler] {
-            if (!calculating_)
+            if (busy_ == Busy::No)
                 (this->*handler)();
         };
     };
@@ -72,10 +72,14 @@ void frmMain::lblQuorvex_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // The calculation's handler still needs the window: it stops counting
-    // and closes the window itself once it has unwound.
-    if (calculating_) {
-        stopRequested_ = true;
+    // The busy handler still needs the window: it closes the window itself
+    // once it has unwound. A count is stopped (or left behind, when its
+    // read never returns); a save is finished first.
+    if (busy_ != Busy::No) {
+        if (busy_ == Busy::Counting)
+            *stopRequested_ = true;
+        else
+            closeAfterSave_ = true;
         event->ignore();
         return;
     }

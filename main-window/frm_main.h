@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <atomic>
+#include <memory>
 
 class frmHelp;
 class QLabel;
@@ -104,10 +105,17 @@ private:
     QString resultsSentence() const;
 
     WindowServices services_;
-    bool calculating_ = false;
+    // What a handler is waiting for, if anything; no other handler starts
+    // meanwhile.
+    enum class Busy { No, Counting, Saving };
+    Busy busy_ = Busy::No;
     // Set when the window is asked to close during a calculation: counting
     // stops, nothing is shown, and the window closes once the handler ends.
-    std::atomic<bool> stopRequested_ = false;
+    // Shared with the count, which a read that never returns leaves behind.
+    std::shared_ptr<std::atomic<bool>> stopRequested_ = std::make_shared<std::atomic<bool>>(false);
+    // Set when the window is asked to close during a save: it closes once
+    // the save has finished or been rolled back.
+    bool closeAfterSave_ = false;
     QAccessibleInterface* frequencyTable_ = nullptr;
     // The one help window; it deletes itself when the user closes it.
     QPointer<frmHelp> help_;

@@ -7,6 +7,7 @@
 #include "frm_main.h"
 #include "message_box.h"
 #include "report_file.h"
+#include "termination_signals.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -26,6 +27,7 @@ int main(int argc, char* argv[])
 {
     guardStandardStreams();
     ignoreWriteSignals();
+    installTerminationSignals();
     CommandLine command;
     {
         // Options, help and the report need no display: nothing opens one

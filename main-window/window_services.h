@@ -1,5 +1,6 @@
 #pragma once
 
+#include "save_flow.h"
 #include "source_file.h"
 
 #include <functional>
@@ -21,4 +22,5 @@ struct WindowServices {
     OpenFilePrompt& filePrompt;
     AddressOpener& addressOpener;
     SourceReader readSource = readSourceFile;
+    ReportWriter writeReport = writeReportFile;
 };

@@ -154,11 +154,16 @@ void* LightweightAccessible::interface_cast(QAccessible::InterfaceType type)
     return nullptr;
 }
 
-// An empty caption shows no number: 0.
+// An empty caption shows no number: 0. Where the locale's own digits are not
+// ASCII, captions carry ASCII digits and a full stop, which only C reads.
 QVariant LightweightAccessible::currentValue() const
 {
     const Label* shown = control_->accessible().valueShownBy;
-    return shown ? QLocale().toDouble(shown->Caption()) : 0.0;
+    if (!shown)
+        return 0.0;
+    bool ok = false;
+    const double value = QLocale().toDouble(shown->Caption(), &ok);
+    return ok ? value : QLocale::c().toDouble(shown->Caption());
 }
 
 QVariant LightweightAccessible::maximumValue() const

@@ -29,6 +29,11 @@ QPushButton* addTextButton(QMessageBox& box, QMessageBox::StandardButton which)
     return button;
 }
 
+void setFittedText(QMessageBox& box, const QString& text)
+{
+    box.setText(shortenLongWords(text, box.fontMetrics(), box.screen()->availableGeometry().width() / 2));
+}
+
 } // namespace
 
 void QtMessageBox::prepare(QMessageBox& box, const QString& text, Buttons buttons)
@@ -36,19 +41,38 @@ void QtMessageBox::prepare(QMessageBox& box, const QString& text, Buttons button
     box.setWindowTitle(kApplicationTitle);
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
-    box.setText(shortenLongWords(text, box.fontMetrics(), box.screen()->availableGeometry().width() / 2));
+    setFittedText(box, text);
     QPushButton* first = addTextButton(box, buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes);
     if (buttons == Buttons::YesNo)
         addTextButton(box, QMessageBox::No);
     box.setDefaultButton(first);
 }
 
+QtMessageBox::~QtMessageBox()
+{
+    delete okBox_.data();
+    delete questionBox_.data();
+}
+
 MessageBox::Answer QtMessageBox::MsgBox(QWidget* owner, const QString& text, Buttons buttons)
 {
-    QMessageBox box(owner);
-    prepare(box, text, buttons);
-    box.exec();
+    QPointer<QMessageBox>& box = buttons == Buttons::Ok ? okBox_ : questionBox_;
+    if (box && box->parentWidget() == owner) {
+        setFittedText(*box, text);
+    } else {
+        delete box.data();
+        box = new QMessageBox(owner); // deleted with its owner, if not before
+        prepare(*box, text, buttons);
+    }
+    // The box keeps the button pressed last time: only a press now counts,
+    // and a question closed without one is answered No.
+    QMessageBox::StandardButton pressed = QMessageBox::NoButton;
+    const QMetaObject::Connection recording =
+        QObject::connect(box, &QMessageBox::buttonClicked, box,
+                         [&pressed, &box](QAbstractButton* button) { pressed = box->standardButton(button); });
+    box->exec();
+    QObject::disconnect(recording);
     if (buttons == Buttons::Ok)
         return Answer::Ok;
-    return box.standardButton(box.clickedButton()) == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }

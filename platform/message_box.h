@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 class QMessageBox;
@@ -27,7 +28,15 @@ public:
 // the path stay readable.
 class QtMessageBox : public MessageBox {
 public:
+    ~QtMessageBox() override;
     Answer MsgBox(QWidget* owner, const QString& text, Buttons buttons) override;
     // Gives box the text, buttons and look that MsgBox shows.
     static void prepare(QMessageBox& box, const QString& text, Buttons buttons);
+
+private:
+    // One box for each set of buttons, shown again with each new text: the
+    // style caches pictures of every new button it paints, and new boxes
+    // would grow that cache by about 19 KB a box.
+    QPointer<QMessageBox> okBox_;
+    QPointer<QMessageBox> questionBox_;
 };

@@ -1,11 +1,15 @@
 #include "wait_without_input.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
-#include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -70,16 +74,54 @@ bool DiscardUserInput::eventFilter(QObject* receiver, QEvent* event)
     return isUserInput(event->type()) && !belongsToModalDialog(receiver);
 }
 
-void runWithoutInput(const std::function<void()>& work)
+namespace {
+
+// What the work's thread and the waiting thread share; it outlives whichever
+// of them ends last.
+struct Handover {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    QEventLoop* waiting = nullptr; // null once the waiting thread has left
+};
+
+} // namespace
+
+bool runWithoutInput(std::function<void()> work, const std::atomic<bool>* giveUp)
 {
     const DiscardUserInput discard;
     QEventLoop loop;
-    std::unique_ptr<QThread> thread(QThread::create(work));
-    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    thread->start();
+    auto handover = std::make_shared<Handover>();
+    handover->waiting = &loop;
+    std::thread([handover, work = std::move(work)] {
+        work();
+        const std::lock_guard lock(handover->mutex);
+        handover->finished = true;
+        handover->done.notify_all();
+        if (handover->waiting)
+            QMetaObject::invokeMethod(handover->waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    }).detach();
+
+    QTimer watch;
+    QElapsedTimer sinceGiveUp;
+    if (giveUp) {
+        QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+            if (!giveUp->load())
+                return;
+            if (!sinceGiveUp.isValid())
+                sinceGiveUp.start();
+            else if (sinceGiveUp.elapsed() >= kGiveUpGrace.count())
+                loop.quit();
+        });
+        watch.start(int(kGiveUpGrace.count() / 5));
+    }
     loop.exec();
-    // The loop also ends when the application is quitting; the work still
-    // finishes before its results are used.
-    thread->wait();
+
+    std::unique_lock lock(handover->mutex);
+    handover->waiting = nullptr;
+    // The loop also ends when the application is quitting: work that was
+    // not given up on still finishes before its results are used.
+    if (!(giveUp && giveUp->load()))
+        handover->done.wait(lock, [&handover] { return handover->finished; });
+    return handover->finished;
 }

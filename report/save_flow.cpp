@@ -3,7 +3,10 @@
 #include "message_box.h"
 #include "report_file.h"
 #include "save_messages.h"
+#include "termination_signals.h"
+#include "wait_without_input.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -15,6 +18,20 @@ using Buttons = MessageBox::Buttons;
 bool namesNoFile(const QString& destination)
 {
     return destination.isEmpty() || destination == kDestinationPrompt;
+}
+
+// A disk may take long over the fsync: the window repaints meanwhile.
+std::optional<WriteFailure> writeWithoutFreezing(const QString& destination, const QByteArray& bytes,
+                                                 const ReportWriter& write)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::optional<WriteFailure> failure;
+    runWithoutInput([&] {
+        const HoldTermination finishFirst;
+        failure = write(destination, bytes);
+    });
+    QApplication::restoreOverrideCursor();
+    return failure;
 }
 
 } // namespace
@@ -41,8 +58,14 @@ QString writeFailureMessage(const QString& destination, const WriteFailure& fail
     return kWriteFailedMessage.arg(path, writeFailureReason(failure));
 }
 
+std::optional<WriteFailure> writeReportFile(const QString& path, const QByteArray& bytes)
+{
+    return writeWholeFile(path, bytes);
+}
+
 void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalChars,
-                     const QString& destination, const std::function<ReportSnapshot()>& snapshot)
+                     const QString& destination, const std::function<ReportSnapshot()>& snapshot,
+                     const ReportWriter& write)
 {
     if (totalChars == 0 && messageBox.MsgBox(owner, kEmptyDatasetQuestion, Buttons::YesNo) == Answer::No)
         return;
@@ -54,6 +77,6 @@ void saveFrequencies(QWidget* owner, MessageBox& messageBox, std::int32_t totalC
     if (QFileInfo(destination).isFile() &&
         messageBox.MsgBox(owner, kOverwriteQuestion, Buttons::YesNo) == Answer::No)
         return;
-    if (const auto failure = writeWholeFile(destination, formatReport(snapshot())))
+    if (const auto failure = writeWithoutFreezing(destination, formatReport(snapshot()), write))
         messageBox.MsgBox(owner, writeFailureMessage(destination, *failure), Buttons::Ok);
 }

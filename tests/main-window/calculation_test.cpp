@@ -6,6 +6,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -183,6 +188,45 @@ TEST_F(CountInProgressTest, ClosingDuringACountStopsItShowsNothingAndCloses)
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(filledRows(*window), 0);
     EXPECT_EQ(window->MousePointer(), Form::Arrow);
+}
+
+TEST_F(CountInProgressTest, ClosingDuringAReadThatNeverReturnsDoesNotWaitForIt)
+{
+    // A pipe whose writer is held open and writes nothing: a read that
+    // blocks in the kernel until the test lets it go.
+    const std::string fifo = (dir / "stalled").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    std::promise<void> readReturned;
+    window = std::make_unique<frmMain>(WindowServices{
+        messages, files, links, [&](const std::string&, FrequencyState& state, const ReadOptions&) {
+            const int reader = ::open(fifo.c_str(), O_RDONLY);
+            QMetaObject::invokeMethod(window.get(), &QWidget::close, Qt::QueuedConnection);
+            char byte = 0;
+            const bool read = ::read(reader, &byte, 1) == 1;
+            ::close(reader);
+            state.charCounts['A'] = 1;
+            state.totalChars = 1;
+            readReturned.set_value();
+            return ReadOutcome{read ? ReadStatus::Counted : ReadStatus::ReadFailed, {}, 1};
+        }});
+    window->show();
+    calculate(writeFile("source", "AB"));
+
+    const std::future<void> returned = readReturned.get_future();
+    EXPECT_EQ(returned.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(filledRows(*window), 0);
+    EXPECT_EQ(window->state.totalChars, 0);
+    EXPECT_EQ(window->MousePointer(), Form::Arrow);
+
+    // What the read left behind finds nothing of the window's to write to.
+    ASSERT_EQ(::write(writer, "x", 1), 1);
+    returned.wait();
+    ::close(writer);
+    EXPECT_EQ(window->state.totalChars, 0);
 }
 
 } // namespace

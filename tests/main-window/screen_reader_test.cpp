@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QLocale>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -251,6 +252,14 @@ TEST_F(ScreenReaderTest, TotalsBarsAndGraphTellTheirValuesAndDecorationIsLeftOut
     EXPECT_EQ(of(window->lnFreq(65))->valueInterface()->currentValue().toDouble(), 0.75);
     EXPECT_NE(form->indexOfChild(of(window->lnFreq(65))), -1);
     EXPECT_EQ(form->indexOfChild(of(window->lnFreq(67))), -1);
+    {
+        // Captions there carry ASCII digits and a full stop.
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QStringLiteral("ar_EG")));
+        calculate(writeFile("a", "AAAB"));
+        EXPECT_EQ(of(window->lnFreq(65))->valueInterface()->currentValue().toDouble(), 0.75);
+        QLocale::setDefault(previous);
+    }
     QAccessibleInterface* graph = of(*window->Label2);
     EXPECT_EQ(graph->role(), QAccessible::Graphic);
     EXPECT_EQ(graph->text(QAccessible::Description),

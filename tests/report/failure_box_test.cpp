@@ -1,11 +1,13 @@
 #include "message_box.h"
 #include "save_messages.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,5 +74,43 @@ TEST_P(MessageBoxLookTest, FitsTheScreenWithBothEndsOfItsTextAndTextOnlyButtons)
 
 INSTANTIATE_TEST_SUITE_P(Boxes, MessageBoxLookTest, testing::ValuesIn(kBoxes),
                          [](const auto& row) { return std::string(row.param.name); });
+
+using Answer = MessageBox::Answer;
+
+struct AnswerStep {
+    Buttons buttons;
+    QMessageBox::StandardButton press; // NoButton: closed from its title bar
+    Answer answer;
+};
+
+// The boxes are kept and shown again: each time only what is pressed then
+// counts, and the text is the one given then.
+TEST(QtMessageBoxTest, BoxesShownAgainAnswerWhatIsPressedThisTime)
+{
+    const AnswerStep steps[] = {
+        {Buttons::YesNo, QMessageBox::Yes, Answer::Yes}, {Buttons::YesNo, QMessageBox::NoButton, Answer::No},
+        {Buttons::Ok, QMessageBox::Ok, Answer::Ok},      {Buttons::YesNo, QMessageBox::No, Answer::No},
+        {Buttons::Ok, QMessageBox::NoButton, Answer::Ok}, {Buttons::YesNo, QMessageBox::Yes, Answer::Yes},
+    };
+    QWidget owner;
+    QtMessageBox boxes;
+    int step = 0;
+    for (const AnswerStep& row : steps) {
+        const QString text = QStringLiteral("Message %1").arg(++step);
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown = box->text();
+            if (row.press == QMessageBox::NoButton)
+                box->close();
+            else
+                box->button(row.press)->click();
+        });
+        EXPECT_EQ(boxes.MsgBox(&owner, text, row.buttons), row.answer) << text.toStdString();
+        EXPECT_EQ(shown, text);
+    }
+    EXPECT_EQ(owner.findChildren<QMessageBox*>().size(), 2);
+}
 
 } // namespace

@@ -2,8 +2,11 @@
 
 #include "save_flow.h"
 #include "save_messages.h"
+#include "user_interface_thread.h"
 
 #include <cerrno>
+#include <QPushButton>
+#include <atomic>
 #include <optional>
 
 namespace {
@@ -119,6 +122,35 @@ TEST(WriteFailureMessageTest, NamesThePathAndTheReasonOfEachKind)
     for (const auto& [failure, reason] : rows)
         EXPECT_EQ(writeFailureMessage(QStringLiteral("/d/report.txt"), failure),
                   kWriteFailedMessage.arg(QStringLiteral("/d/report.txt"), reason));
+}
+
+TEST_F(SaveAgainTest, DuringTheWriteTheWindowRunsDropsClicksAndClosesOnlyAfterwards)
+{
+    std::atomic<int> writes = 0;
+    std::atomic<bool> visibleAfterClose = false;
+    window = std::make_unique<frmMain>(WindowServices{
+        messages, files, links, readSourceFile, [&](const QString& path, const QByteArray& bytes) {
+            ++writes;
+            postClick(*window->btnHelp);
+            postClick(*window->btnSaveFrequencies);
+            QMetaObject::invokeMethod(window.get(), &QWidget::close, Qt::QueuedConnection);
+            // Returns only if the window goes on handling events (and so
+            // repainting) while the report is written.
+            waitForUserInterfaceThread();
+            visibleAfterClose = window->isVisible();
+            return writeReportFile(path, bytes);
+        }});
+    window->show();
+    calculate(writeFile("source", "AB"));
+    save(QStringLiteral("report.txt"));
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(writes, 1);
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->helpWindow(), nullptr);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(reportLines(bytesOf(pathIn("report.txt"))).size(), 266);
 }
 
 } // namespace
