@@ -1,5 +1,7 @@
 #include "direct_reading.h"
 
+#include "served_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -14,7 +16,7 @@
 DirectFile::DirectFile(int fd)
 {
     struct statx info {};
-    if (fd < 0 || ::statx(fd, "", AT_EMPTY_PATH, STATX_DIOALIGN, &info) != 0 || !(info.stx_mask & STATX_DIOALIGN) ||
+    if (fd < 0 || servedFromAfar(fd) || ::statx(fd, "", AT_EMPTY_PATH, STATX_DIOALIGN, &info) != 0 || !(info.stx_mask & STATX_DIOALIGN) ||
         info.stx_dio_offset_align == 0)
         return;
     // Through /proc the same file is opened again with its own flags, even

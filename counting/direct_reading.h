@@ -10,8 +10,9 @@
 
 // A second descriptor of an open file whose reads go past the page cache
 // (O_DIRECT): they neither fill the cache nor evict what the user has in it.
-// fd is -1 where the file system refuses direct reads (tmpfs, many FUSE and
-// network file systems) or cannot say which alignment they need.
+// fd is -1 where the file system refuses direct reads (tmpfs) or cannot say
+// which alignment they need, and on FUSE and network file systems, where a
+// direct read that the server never answers could not be ended.
 class DirectFile {
 public:
     // Opens the very file that fd has open, not whatever its path names now.

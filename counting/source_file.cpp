@@ -2,6 +2,7 @@
 
 #include "block_counting.h"
 #include "direct_reading.h"
+#include "served_file.h"
 #include "window_counting.h"
 
 #include <algorithm>
@@ -129,7 +130,8 @@ ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
         // are partly cached need, not the next megabytes of a cold file.
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
     }
-    Pass pass = countOnce(fd, direct, options, limit, options.workers, options.mapCached);
+    const bool mapCached = options.mapCached && !servedFromAfar(fd);
+    Pass pass = countOnce(fd, direct, options, limit, options.workers, mapCached);
     const auto stopRequested = [&options] { return options.stop && options.stop->load(); };
     if (pass.cutShort && pass.error == 0 && !stopRequested()) {
         // Cut short while it was counted: once more, by one thread, up to

@@ -150,7 +150,7 @@ private:
             while (runEnd < end && routeOf(runEnd, stretchEnd(runEnd)) == route)
                 runEnd = stretchEnd(runEnd);
             const std::int64_t wanted = runEnd - done;
-            if (route == Route::Buffered) {
+            if (route == Route::Buffered && file_.direct && file_.direct->fd() >= 0) {
                 // The file's own readahead is off where direct reads are on:
                 // this reads what the stretch lacks in large requests, and
                 // nothing past it.
