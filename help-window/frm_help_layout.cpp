@@ -8,6 +8,7 @@
 #include "help_texts.h"
 #include "picture_box.h"
 #include "pointing_hand.h"
+#include "screen_readers.h"
 #include "web_addresses.h"
 
 #include <QIcon>
@@ -137,7 +138,8 @@ void frmHelp::designSections()
 // focus: the keyboard reaches it after the designed order.
 void frmHelp::setFocusOrder()
 {
-    QWidget* const order[] = {Text1, Text2, Text3, Picture1, AmazonLink, &addFocusStop(*Label2)};
+    QWidget* const order[] = {Text1, Text2, Text3, Picture1, AmazonLink,
+                              &screenReaders(*this).addFocusStop(*Label2)};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     Text1->setFocus();
