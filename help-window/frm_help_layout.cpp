@@ -8,6 +8,7 @@
 #include "help_texts.h"
 #include "picture_box.h"
 #include "pointing_hand.h"
+#include "screen_readers.h"
 #include "web_addresses.h"
 
 #include <QIcon>
@@ -127,6 +128,6 @@ void frmHelp::designSections()
 // focus: the keyboard reaches it after the designed order.
 void frmHelp::setFocusOrder()
 {
-    setFocusChain({Text1, Text2, Text3, Picture1, AmazonLink, &addFocusStop(*Label2)});
+    setFocusChain({Text1, Text2, Text3, Picture1, AmazonLink, &screenReaders(*this).addFocusStop(*Label2)});
     Text1->setFocus();
 }

@@ -1,3 +1,4 @@
+#include "accessibility_factory.h"
 #include "address_opener.h"
 #include "calculate_at_start.h"
 #include "command_line.h"
@@ -47,6 +48,7 @@ int main(int argc, char* argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());
     installFontSubstitutions();
+    installAccessibility();
     keepNoDialogHistory();
 
     QtMessageBox messageBox;

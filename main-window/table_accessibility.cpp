@@ -4,6 +4,7 @@
 
 #include "accessible_table.h"
 #include "character_captions.h"
+#include "screen_readers.h"
 #include "table_focus.h"
 
 #include <QAccessible>
@@ -72,10 +73,12 @@ private:
 // take the focus: the keyboard reaches them after the designed order.
 void frmMain::describeForScreenReaders()
 {
-    TableFocus& tableFocus = addAccessibleTable(std::make_unique<FrequencyTableSource>(*this));
+    ScreenReaders& readers = screenReaders(*this);
+    TableFocus& tableFocus =
+        readers.addAccessibleTable(std::make_unique<FrequencyTableSource>(*this));
     frequencyTable_ = QAccessible::queryAccessibleInterface(&tableFocus);
     setTabOrder(&optSubset(2), &tableFocus);
-    setTabOrder(&tableFocus, &addFocusStop(*lblQuorvex));
+    setTabOrder(&tableFocus, &readers.addFocusStop(*lblQuorvex));
     for (std::int16_t i = 0; i <= 255; ++i) {
         Line& bar = lnFreq(i);
         bar.setName(QStringLiteral("Bar of code %1").arg(i));
@@ -133,11 +136,12 @@ void frmMain::announceResults()
     table.setFirstColumn(Count);
     table.setLastColumn(Frequency);
     QAccessible::updateAccessibility(&table);
+    ScreenReaders& readers = screenReaders(*this);
     for (const Label* total : {lblTotalChars, lblSelectedChars, lblMaxFreq}) {
-        QAccessibleEvent renamed(accessibleFor(*total), QAccessible::NameChanged);
+        QAccessibleEvent renamed(readers.accessibleFor(*total), QAccessible::NameChanged);
         QAccessible::updateAccessibility(&renamed);
     }
-    QAccessibleEvent graph(accessibleFor(*Label2), QAccessible::DescriptionChanged);
+    QAccessibleEvent graph(readers.accessibleFor(*Label2), QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&graph);
-    announce(resultsSentence());
+    readers.announce(resultsSentence());
 }

@@ -1,5 +1,6 @@
 #include "frm_help.h"
 #include "picture_box.h"
+#include "screen_readers.h"
 #include "web_addresses.h"
 #include "window_fixture.h"
 
@@ -135,9 +136,9 @@ TEST_P(LinkActionTest, PressActionOpensThePage)
 INSTANTIATE_TEST_SUITE_P(
     Links, LinkActionTest,
     testing::Values(
-        Link{"lblQuorvex", [](frmMain& m, frmHelp&) { return m.accessibleFor(*m.lblQuorvex); },
+        Link{"lblQuorvex", [](frmMain& m, frmHelp&) { return screenReaders(m).accessibleFor(*m.lblQuorvex); },
              Owner::Main, makerHomePage()},
-        Link{"Label2", [](frmMain&, frmHelp& h) { return h.accessibleFor(*h.Label2); }, Owner::Help,
+        Link{"Label2", [](frmMain&, frmHelp& h) { return screenReaders(h).accessibleFor(*h.Label2); }, Owner::Help,
              makerHomePage()},
         Link{"AmazonLink",
              [](frmMain&, frmHelp& h) { return QAccessible::queryAccessibleInterface(h.AmazonLink); },
@@ -183,9 +184,9 @@ QWidget* focusStopOf(QAccessibleInterface* painted)
 INSTANTIATE_TEST_SUITE_P(
     Links, FocusedLinkTest,
     testing::Values(
-        FocusedLink{"lblQuorvex", [](frmMain& m, frmHelp&) { return focusStopOf(m.accessibleFor(*m.lblQuorvex)); },
+        FocusedLink{"lblQuorvex", [](frmMain& m, frmHelp&) { return focusStopOf(screenReaders(m).accessibleFor(*m.lblQuorvex)); },
                     Owner::Main, makerHomePage()},
-        FocusedLink{"Label2", [](frmMain&, frmHelp& h) { return focusStopOf(h.accessibleFor(*h.Label2)); },
+        FocusedLink{"Label2", [](frmMain&, frmHelp& h) { return focusStopOf(screenReaders(h).accessibleFor(*h.Label2)); },
                     Owner::Help, makerHomePage()},
         FocusedLink{"AmazonLink", [](frmMain&, frmHelp& h) -> QWidget* { return h.AmazonLink; },
                     Owner::Help, storePage()}),

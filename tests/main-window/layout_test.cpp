@@ -1,3 +1,4 @@
+#include "screen_readers.h"
 #include "window_fixture.h"
 
 #include <QAccessible>
@@ -92,8 +93,8 @@ TEST_F(LayoutTest, FocusStartsOnCalculateAndFollowsTheDesignedOrder)
     QWidget* const expected[] = {window->btnSelectSource, window->btnHelp, window->btnSaveFrequencies,
                                  window->pictureDish, window->txtSourceFile, window->txtDestinationFile,
                                  window->btnSelectDestination, &window->optSubset(0),
-                                 stopOf(window->accessibleFor(window->lblASCII(0))->parent()),
-                                 stopOf(window->accessibleFor(*window->lblQuorvex)),
+                                 stopOf(screenReaders(*window).accessibleFor(window->lblASCII(0))->parent()),
+                                 stopOf(screenReaders(*window).accessibleFor(*window->lblQuorvex)),
                                  window->btnCalcFrequency};
     for (QWidget* next : expected) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -126,7 +127,7 @@ TEST_F(LayoutTest, ControlsHaveAccessibleNames)
             EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->metaObject()->className();
         }
     }
-    EXPECT_EQ(window->accessibleFor(window->lblASCIIHex(65))->text(QAccessible::Description),
+    EXPECT_EQ(screenReaders(*window).accessibleFor(window->lblASCIIHex(65))->text(QAccessible::Description),
               "Hex of code 65");
     EXPECT_EQ(window->Label1(4).accessibleText(), "Legend: A-Z");
 }

@@ -1,5 +1,6 @@
 // What a screen reader is told of the main window, read through QAccessible
 // as the platform's bridge reads it.
+#include "screen_readers.h"
 #include "table_focus.h"
 #include "window_fixture.h"
 
@@ -90,7 +91,7 @@ protected:
     }
     QAccessibleInterface* of(const LightweightControl& control) const
     {
-        return window->accessibleFor(control);
+        return screenReaders(*window).accessibleFor(control);
     }
 
     QAccessibleInterface* form = nullptr;
@@ -177,7 +178,7 @@ TEST_F(ScreenReaderTest, EachCalculationIsAnnouncedInOneBatchAndSpokenInOneSente
         EXPECT_EQ(heard[4].type, QAccessible::DescriptionChanged);
         EXPECT_EQ(heard[4].source, of(*window->Label2));
 
-        QAccessibleInterface* notification = window->announcement();
+        QAccessibleInterface* notification = screenReaders(*window).announcement();
         ASSERT_NE(notification, nullptr);
         EXPECT_EQ(notification->role(), QAccessible::Notification);
         EXPECT_EQ(notification->parent(), form);
@@ -191,7 +192,7 @@ TEST_F(ScreenReaderTest, EachCalculationIsAnnouncedInOneBatchAndSpokenInOneSente
         EXPECT_EQ(heard[6 + created].detail, "4 bytes read, 4 selected, largest frequency 0.75");
     }
     calculate(writeFile("one", "a"), 1);
-    EXPECT_EQ(window->announcement()->text(QAccessible::Name),
+    EXPECT_EQ(screenReaders(*window).announcement()->text(QAccessible::Name),
               "1 byte read, 0 selected, largest frequency 0");
 }
 

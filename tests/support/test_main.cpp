@@ -1,5 +1,6 @@
 // Runs widget tests in-process on the offscreen platform, with the same
 // style, palette and fonts as the program.
+#include "accessibility_factory.h"
 #include "fonts.h"
 
 #include <QApplication>
@@ -23,5 +24,6 @@ int main(int argc, char* argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());
     installFontSubstitutions();
+    installAccessibility();
     return RUN_ALL_TESTS();
 }

@@ -31,7 +31,7 @@ private:
     std::vector<QAccessibleInterface*> children() const;
 };
 
-// The interface of one lightweight control; the form keeps it registered
+// The interface of one lightweight control; ScreenReaders keeps it registered
 // for as long as the control lives. A line that stands for a number has the
 // value interface; a label with a click handler has the press action and,
 // with a focus stop, takes the focus.
@@ -68,6 +68,3 @@ private:
 
     const LightweightControl* control_;
 };
-
-// Installs the factory that gives every Form its FormAccessible.
-void installFormAccessibility();

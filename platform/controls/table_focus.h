@@ -5,7 +5,7 @@
 #include <Qt>
 #include <optional>
 
-class AccessibleTableSource;
+class PaintedTable;
 
 // A cell of a table, counted from 0.
 struct TableCell {
@@ -22,16 +22,22 @@ std::optional<TableCell> cellAfterKey(TableCell from, int key, Qt::KeyboardModif
                                       int rows, int columns, int pageRows);
 
 // The focus stop of a painted table: it keeps a current cell, moves it by
-// the keyboard, marks it while the table has the focus and tells screen
-// readers of each move as of a focused cell.
+// the keyboard, marks it while the table has the focus and tells of each
+// move as of a focused cell.
 class TableFocus : public FocusStop {
     Q_OBJECT
 public:
-    // source must outlive the stop.
-    TableFocus(Form& form, const AccessibleTableSource& source);
+    // table must outlive the stop.
+    TableFocus(Form& form, const PaintedTable& table);
 
     TableCell current() const { return current_; }
     void setCurrent(TableCell cell);
+
+signals:
+    // The current cell is the focused one, newly or since it moved: once on
+    // the table's taking the focus, after Qt has told of that, and on each
+    // move while the table has it.
+    void cellFocused();
 
 protected:
     QRectF markedArea() const override;
@@ -39,10 +45,6 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
-    // Screen readers hear of the table first, from Qt, and of its current
-    // cell after.
-    void tellCurrentCell();
-
-    const AccessibleTableSource* source_;
+    const PaintedTable* table_;
     TableCell current_;
 };

@@ -1,10 +1,8 @@
 #include "table_focus.h"
 
-#include "accessible_table.h"
-#include "form.h"
 #include "label.h"
+#include "painted_table.h"
 
-#include <QAccessible>
 #include <QKeyEvent>
 #include <QTimer>
 #include <algorithm>
@@ -42,20 +40,18 @@ std::optional<TableCell> cellAfterKey(TableCell from, int key, Qt::KeyboardModif
     return to;
 }
 
-TableFocus::TableFocus(Form& form, const AccessibleTableSource& source)
-    : FocusStop(form), source_(&source)
+TableFocus::TableFocus(Form& form, const PaintedTable& table) : FocusStop(form), table_(&table)
 {
     QRectF bounds;
-    const int columns = int(source.columnHeaders().size());
-    for (int row = 0; row < source.rowCount(); ++row)
-        for (int column = 0; column < columns; ++column)
-            bounds |= source.cell(row, column).pixelBounds();
+    for (int row = 0; row < table.rowCount(); ++row)
+        for (int column = 0; column < table.columnCount(); ++column)
+            bounds |= table.cell(row, column).pixelBounds();
     cover(bounds);
 }
 
 QRectF TableFocus::markedArea() const
 {
-    return source_->cell(current_.row, current_.column).pixelBounds();
+    return table_->cell(current_.row, current_.column).pixelBounds();
 }
 
 void TableFocus::setCurrent(TableCell cell)
@@ -66,13 +62,13 @@ void TableFocus::setCurrent(TableCell cell)
     current_ = cell;
     updateMarkAround(markedArea());
     if (hasFocus())
-        tellCurrentCell();
+        emit cellFocused();
 }
 
 void TableFocus::keyPressEvent(QKeyEvent* event)
 {
-    const auto to = cellAfterKey(current_, event->key(), event->modifiers(), source_->rowCount(),
-                                 int(source_->columnHeaders().size()), source_->rowsPerPage());
+    const auto to = cellAfterKey(current_, event->key(), event->modifiers(), table_->rowCount(),
+                                 table_->columnCount(), table_->rowsPerPage());
     if (!to) {
         FocusStop::keyPressEvent(event);
         return;
@@ -87,18 +83,6 @@ void TableFocus::focusInEvent(QFocusEvent* event)
     // Qt tells of the table's focus only once this handler has returned.
     QTimer::singleShot(0, this, [this] {
         if (hasFocus())
-            tellCurrentCell();
+            emit cellFocused();
     });
-}
-
-void TableFocus::tellCurrentCell()
-{
-    if (!QAccessible::isActive())
-        return;
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
-    if (!table || !table->tableInterface())
-        return;
-    QAccessibleEvent focused(table->tableInterface()->cellAt(current_.row, current_.column),
-                             QAccessible::Focus);
-    QAccessible::updateAccessibility(&focused);
 }

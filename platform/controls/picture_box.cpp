@@ -1,54 +1,12 @@
 #include "picture_box.h"
 
-#include <QAccessibleWidget>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-namespace {
-
-class PictureBoxAccessible : public QAccessibleWidget {
-public:
-    explicit PictureBoxAccessible(PictureBox* box) : QAccessibleWidget(box, QAccessible::Graphic) {}
-
-    QAccessible::Role role() const override
-    {
-        return clickable() ? QAccessible::Link : QAccessible::Graphic;
-    }
-    QStringList actionNames() const override
-    {
-        QStringList names = QAccessibleWidget::actionNames();
-        if (clickable())
-            names.prepend(pressAction());
-        return names;
-    }
-    void doAction(const QString& actionName) override
-    {
-        if (actionName == pressAction() && clickable())
-            box()->onClick()();
-        else
-            QAccessibleWidget::doAction(actionName);
-    }
-
-private:
-    PictureBox* box() const { return static_cast<PictureBox*>(widget()); }
-    bool clickable() const { return bool(box()->onClick()); }
-};
-
-QAccessibleInterface* pictureBoxFactory(const QString&, QObject* object)
-{
-    if (auto* box = qobject_cast<PictureBox*>(object))
-        return new PictureBoxAccessible(box);
-    return nullptr;
-}
-
-} // namespace
-
 PictureBox::PictureBox(QWidget* parent, const QString& picturePath, QSize pictureSize)
     : QLabel(parent)
 {
-    static const bool accessible = (QAccessible::installFactory(pictureBoxFactory), true);
-    (void)accessible;
     // QIcon finds the @2x file beside the picture, so the box stays crisp on
     // a dense screen.
     setPixmap(QIcon(picturePath).pixmap(pictureSize, devicePixelRatioF()));

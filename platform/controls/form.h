@@ -5,18 +5,10 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
-#include <optional>
-#include <unordered_map>
 #include <vector>
 
-class AccessibleTable;
-class AccessibleTableSource;
-class Announcement;
-class FocusStop;
 class Label;
-class QAccessibleInterface;
 class LightweightControl;
-class TableFocus;
 
 // A fixed-size top-level window that works in a coordinate scale of its own.
 // It owns its lightweight controls (labels, lines) as plain objects and
@@ -40,7 +32,7 @@ public:
         auto control = std::make_unique<Control>(*this);
         Control& added = *control;
         controls_.push_back(std::move(control));
-        accessibleChildrenChanged();
+        emit controlsChanged();
         return added;
     }
     // A hidden copy of original, painted right after `after`.
@@ -53,6 +45,7 @@ public:
         insertAfter(after, std::move(control));
         return added;
     }
+    // Its lightweight controls in paint order, back to front.
     const std::vector<std::unique_ptr<LightweightControl>>& controls() const { return controls_; }
 
     // Puts a child widget at a rectangle designed in twips.
@@ -66,32 +59,17 @@ public:
     std::int16_t MousePointer() const { return mousePointer_; }
     void setMousePointer(std::int16_t pointer);
 
-    // What screen readers see of one of its lightweight controls: its own
-    // interface, or its cell where it paints part of a table.
-    QAccessibleInterface* accessibleFor(const LightweightControl& control) const;
-    // Shows screen readers the labels of a table as one table, in place of
-    // the labels one by one, and gives the table a focus stop with a current
-    // cell. Table and stop live as long as the form; the stop's interface
-    // is the table.
-    TableFocus& addAccessibleTable(std::unique_ptr<AccessibleTableSource> source);
-    // Gives a label with a click handler a place in the focus chain, where
-    // the keyboard presses it. Place the stop with setTabOrder.
-    FocusStop& addFocusStop(const Label& label);
-    // Has screen readers speak message now, whatever has the focus.
-    void announce(const QString& message);
-    // The notification that announce shows, null before the first.
-    QAccessibleInterface* announcement() const;
-    // What screen readers walk after the child widgets, in paint order:
-    // each control that is not decorative, and each table once, where its
-    // first label is painted.
-    const std::vector<QAccessibleInterface*>& accessibleControls() const;
-    // Called when a control joins or leaves what screen readers walk.
-    void accessibleChildrenChanged() { accessibleControls_.reset(); }
     // A rectangle in the form's logical pixels, on the screen.
     QRect screenRect(const QRectF& pixels) const;
 
     // Called by the lightweight controls when what they show changes.
     void repaintArea(const QRectF& pixels);
+
+signals:
+    // A control joined the form, or became or stopped being decorative.
+    void controlsChanged();
+    // The form is going: its focus stops are gone, its controls still there.
+    void destroying();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -104,9 +82,6 @@ private:
     void insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control);
     // The topmost visible label under a point that reacts to the mouse.
     Label* clickableLabelAt(const QPointF& point) const;
-    // Registers the interface of what a focus stop stands for in place of
-    // any that Qt made for the stop itself.
-    static unsigned registerForStop(QWidget& stop, QAccessibleInterface* painted);
     void updateCursor(const QPointF& point);
 
     FormScale scale_;
@@ -114,10 +89,4 @@ private:
     std::uint32_t backColor_ = 0xE0E0E0;
     std::int16_t mousePointer_ = Arrow;
     Label* pressed_ = nullptr;
-    // Registered accessible interfaces of the controls, made when first asked for.
-    mutable std::unordered_map<const LightweightControl*, unsigned> accessibleIds_;
-    std::vector<std::pair<AccessibleTable*, unsigned>> accessibleTables_;
-    std::unordered_map<const LightweightControl*, FocusStop*> focusStops_;
-    unsigned announcementId_ = 0;
-    mutable std::optional<std::vector<QAccessibleInterface*>> accessibleControls_;
 };

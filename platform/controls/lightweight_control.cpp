@@ -14,7 +14,7 @@ void LightweightControl::setVisible(bool visible)
 void LightweightControl::setDecorative(bool decorative)
 {
     decorative_ = decorative;
-    form_->accessibleChildrenChanged();
+    emit form_->controlsChanged();
 }
 
 void LightweightControl::changed() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "painted_accessible.h"
+#include "painted_table.h"
 
 #include <QAccessibleInterface>
 #include <QStringList>
@@ -14,19 +15,13 @@ class LightweightControl;
 class TableFocus;
 
 // What a table of painted labels reads to screen readers. The window that
-// paints the table implements it. Rows and columns count from 0; the cells
-// of the first column name their rows and are the rows' headers.
-class AccessibleTableSource {
+// paints the table implements it. The cells of the first column name their
+// rows and are the rows' headers.
+class AccessibleTableSource : public PaintedTable {
 public:
-    virtual ~AccessibleTableSource() = default;
-
     virtual QString name() const = 0;
-    virtual int rowCount() const = 0;
-    // How many rows Page Up and Page Down move by.
-    virtual int rowsPerPage() const { return rowCount(); }
     virtual QStringList columnHeaders() const = 0;
-    // The label that paints a cell.
-    virtual const Label& cell(int row, int column) const = 0;
+    int columnCount() const override { return int(columnHeaders().size()); }
     // What a cell reads: what it shows, in words where it shows a picture.
     virtual QString cellText(int row, int column) const = 0;
     // Where a cell belongs, for a reader who has not heard its row; asked

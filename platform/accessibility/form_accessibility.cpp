@@ -4,27 +4,11 @@
 #include "form.h"
 #include "label.h"
 #include "lightweight_control.h"
+#include "screen_readers.h"
 
 #include <QLocale>
 #include <QWidget>
 #include <algorithm>
-
-namespace {
-
-QAccessibleInterface* formFactory(const QString&, QObject* object)
-{
-    if (auto* form = qobject_cast<Form*>(object))
-        return new FormAccessible(form);
-    return nullptr;
-}
-
-} // namespace
-
-void installFormAccessibility()
-{
-    static const bool installed = (QAccessible::installFactory(formFactory), true);
-    (void)installed;
-}
 
 FormAccessible::FormAccessible(Form* form) : QAccessibleWidget(form, QAccessible::Window) {}
 
@@ -47,9 +31,10 @@ std::vector<QAccessibleInterface*> FormAccessible::widgetChildren() const
 std::vector<QAccessibleInterface*> FormAccessible::children() const
 {
     std::vector<QAccessibleInterface*> all = widgetChildren();
-    const auto& controls = form()->accessibleControls();
+    ScreenReaders& readers = screenReaders(*form());
+    const auto& controls = readers.accessibleControls();
     all.insert(all.end(), controls.begin(), controls.end());
-    if (QAccessibleInterface* announcement = form()->announcement())
+    if (QAccessibleInterface* announcement = readers.announcement())
         all.push_back(announcement);
     return all;
 }
@@ -81,7 +66,7 @@ QAccessibleInterface* FormAccessible::childAt(int x, int y) const
     const auto widget = std::find_if(widgets.begin(), widgets.end(), showsAt);
     if (widget != widgets.end())
         return *widget;
-    const auto& controls = form()->accessibleControls();
+    const auto& controls = screenReaders(*form()).accessibleControls();
     const auto front = std::find_if(controls.rbegin(), controls.rend(), showsAt);
     return front == controls.rend() ? nullptr : *front;
 }
@@ -97,10 +82,11 @@ LightweightAccessible::relations(QAccessible::Relation match) const
 {
     QList<std::pair<QAccessibleInterface*, QAccessible::Relation>> related;
     const AccessibleTraits& traits = control_->accessible();
+    ScreenReaders& readers = screenReaders(form());
     if (traits.labelledBy && (match & QAccessible::Label))
-        related.append({form().accessibleFor(*traits.labelledBy), QAccessible::Label});
+        related.append({readers.accessibleFor(*traits.labelledBy), QAccessible::Label});
     if (traits.labelFor && (match & QAccessible::Labelled))
-        related.append({form().accessibleFor(*traits.labelFor), QAccessible::Labelled});
+        related.append({readers.accessibleFor(*traits.labelFor), QAccessible::Labelled});
     return related;
 }
 

@@ -1,0 +1,153 @@
+#include "screen_readers.h"
+
+#include "accessibility_factory.h"
+#include "accessible_table.h"
+#include "announcement.h"
+#include "focus_stop.h"
+#include "form.h"
+#include "form_accessibility.h"
+#include "label.h"
+#include "lightweight_control.h"
+#include "table_focus.h"
+
+#include <algorithm>
+
+namespace {
+
+// Registers the interface of what a focus stop stands for in place of any
+// that Qt made for the stop itself.
+unsigned registerForStop(QWidget& stop, QAccessibleInterface* painted)
+{
+    // Qt makes an interface for any widget a screen reader hears of; the
+    // stop may have been heard of while it was being made.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(&stop);
+        made && made != painted)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    return QAccessible::registerAccessibleInterface(painted);
+}
+
+// Screen readers hear of the table first, from Qt, and of its current cell
+// after.
+void tellCurrentCell(TableFocus& focus)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&focus);
+    if (!table || !table->tableInterface())
+        return;
+    const TableCell cell = focus.current();
+    QAccessibleEvent focused(table->tableInterface()->cellAt(cell.row, cell.column),
+                             QAccessible::Focus);
+    QAccessible::updateAccessibility(&focused);
+}
+
+} // namespace
+
+ScreenReaders& screenReaders(Form& form)
+{
+    if (auto* known = form.findChild<ScreenReaders*>(QString(), Qt::FindDirectChildrenOnly))
+        return *known;
+    installAccessibility();
+    return *new ScreenReaders(form);
+}
+
+ScreenReaders::ScreenReaders(Form& form) : QObject(&form), form_(&form)
+{
+    connect(&form, &Form::controlsChanged, this, [this] { accessibleControls_.reset(); });
+    // The interfaces go while the controls they read are still there.
+    connect(&form, &Form::destroying, &form, [this] { delete this; });
+}
+
+ScreenReaders::~ScreenReaders()
+{
+    for (const auto& [control, id] : accessibleIds_)
+        QAccessible::deleteAccessibleInterface(id);
+    for (const auto& [table, id] : accessibleTables_)
+        QAccessible::deleteAccessibleInterface(id);
+    if (announcementId_ != 0)
+        QAccessible::deleteAccessibleInterface(announcementId_);
+}
+
+QAccessibleInterface* ScreenReaders::accessibleFor(const LightweightControl& control)
+{
+    for (const auto& [table, id] : accessibleTables_)
+        if (QAccessibleInterface* cell = table->cellFor(control))
+            return cell;
+    const auto known = accessibleIds_.find(&control);
+    if (known != accessibleIds_.end())
+        return QAccessible::accessibleInterface(known->second);
+    const auto stop = focusStops_.find(&control);
+    auto* created = new LightweightAccessible(*form_, control,
+                                              stop == focusStops_.end() ? nullptr : stop->second);
+    accessibleIds_[&control] = stop == focusStops_.end()
+                                   ? QAccessible::registerAccessibleInterface(created)
+                                   : registerForStop(*stop->second, created);
+    return created;
+}
+
+TableFocus& ScreenReaders::addAccessibleTable(std::unique_ptr<AccessibleTableSource> source)
+{
+    auto* focus = new TableFocus(*form_, *source);
+    auto* table = new AccessibleTable(*form_, std::move(source), *focus);
+    accessibleTables_.emplace_back(table, registerForStop(*focus, table));
+    focus->setAccessibleName(table->text(QAccessible::Name));
+    connect(focus, &TableFocus::cellFocused, focus, [focus] { tellCurrentCell(*focus); });
+    accessibleControls_.reset();
+    return *focus;
+}
+
+FocusStop& ScreenReaders::addFocusStop(const Label& label)
+{
+    if (const auto known = accessibleIds_.find(&label); known != accessibleIds_.end()) {
+        QAccessible::deleteAccessibleInterface(known->second);
+        accessibleIds_.erase(known);
+    }
+    auto* stop = new LabelFocusStop(*form_, label);
+    focusStops_[&label] = stop;
+    stop->setAccessibleName(accessibleFor(label)->text(QAccessible::Name));
+    accessibleControls_.reset();
+    return *stop;
+}
+
+void ScreenReaders::announce(const QString& message)
+{
+    const bool first = announcementId_ == 0;
+    if (first)
+        announcementId_ = QAccessible::registerAccessibleInterface(new Announcement(*form_));
+    auto* shown = static_cast<Announcement*>(announcement());
+    shown->setMessage(message);
+    if (first) {
+        QAccessibleEvent created(shown, QAccessible::ObjectCreated);
+        QAccessible::updateAccessibility(&created);
+    }
+    QAccessibleEvent named(shown, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessibleEvent showing(shown, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&showing);
+}
+
+QAccessibleInterface* ScreenReaders::announcement() const
+{
+    return announcementId_ == 0 ? nullptr : QAccessible::accessibleInterface(announcementId_);
+}
+
+const std::vector<QAccessibleInterface*>& ScreenReaders::accessibleControls()
+{
+    if (accessibleControls_)
+        return *accessibleControls_;
+    std::vector<QAccessibleInterface*> walked;
+    std::vector<const AccessibleTable*> placed;
+    for (const auto& control : form_->controls()) {
+        if (control->decorative())
+            continue;
+        const auto table = std::find_if(accessibleTables_.begin(), accessibleTables_.end(),
+                                        [&](const auto& t) { return t.first->paints(*control); });
+        if (table == accessibleTables_.end()) {
+            walked.push_back(accessibleFor(*control));
+        } else if (std::find(placed.begin(), placed.end(), table->first) == placed.end()) {
+            placed.push_back(table->first);
+            walked.push_back(table->first);
+        }
+    }
+    return accessibleControls_.emplace(std::move(walked));
+}
