@@ -87,13 +87,12 @@ void frmMain::calculateFrequency()
         setMousePointer(Arrow);
         busy_ = Busy::No;
     });
-    // Clicks and keys that come while the window is busy are dropped, not
-    // replayed as commands once it is done.
-    const DiscardUserInput discard;
-
-    readFile();
+    readFile(); // drops the input that comes while the file is counted
     if (*stopRequested_)
         return; // the window is closing: nothing partial is shown
+    // So are clicks and keys that come while the table fills: none is
+    // replayed as a command once it is done.
+    const DiscardUserInput discard;
 
     const Subset subset = subsetFromOptions(optSubset(0).isChecked(), optSubset(1).isChecked(),
                                             optSubset(2).isChecked());
