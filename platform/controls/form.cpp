@@ -77,9 +77,11 @@ void Form::repaintArea(const QRectF& pixels)
 
 void Form::insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control)
 {
-    const auto place = std::find_if(controls_.begin(), controls_.end(),
+    // From the back: a control array loads each element after the one loaded
+    // just before, so the search is short however many controls there are.
+    const auto place = std::find_if(controls_.rbegin(), controls_.rend(),
                                     [&after](const auto& c) { return c.get() == &after; });
-    controls_.insert(place == controls_.end() ? place : place + 1, std::move(control));
+    controls_.insert(place == controls_.rend() ? controls_.end() : place.base(), std::move(control));
     emit controlsChanged();
 }
 
