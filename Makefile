@@ -1,5 +1,5 @@
 # Two commands for a newcomer: `make run` and `make test`.
-BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
 TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils appstream man-db qt6-base-private-dev \
 	acl attr e2fsprogs xdotool openbox fuse3 libfuse3-dev pkg-config

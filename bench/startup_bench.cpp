@@ -38,6 +38,8 @@ public:
 int main(int argc, char* argv[])
 {
     const bool bare = argc > 1 && std::strcmp(argv[1], "bare") == 0;
+    if (!bare)
+        readFontConfigurationAhead(); // as the program does
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());

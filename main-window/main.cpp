@@ -40,6 +40,7 @@ int main(int argc, char* argv[])
             return *status;
     }
 
+    readFontConfigurationAhead();
     const auto app = openDisplay(argc, argv, noDisplayLine());
     nameTheProgram();
     // Lets the desktop match the window to its entry and icon.

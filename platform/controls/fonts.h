@@ -9,5 +9,11 @@ QFont designFont(const QString& family, double points, bool bold = false, bool u
 // The designed font of most captions and buttons of both windows.
 QFont verdana(double points, bool bold = false, bool underline = false);
 
-// Maps the designed families onto fonts that Debian ships where they are absent.
+// Starts reading the system's font configuration on a thread of its own.
+// Called before the display is opened, which takes about as long: the window
+// can be laid out only once both are done, so its first paint comes sooner.
+void readFontConfigurationAhead();
+
+// Maps the designed families onto fonts that Debian ships where they are
+// absent, once the font configuration has been read.
 void installFontSubstitutions();
