@@ -34,6 +34,12 @@ std::string countText(std::int64_t count)
     return std::to_string(count);
 }
 
+std::string hexText(int code)
+{
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[(code >> 4) & 0xF], kDigits[code & 0xF]};
+}
+
 std::string frequencyText(float value, const std::string& decimalPoint)
 {
     if (!(value > 0.0f) || !std::isfinite(value))

@@ -9,6 +9,9 @@
 // Plain decimal digits, never grouped, whatever the locale: "2100000000".
 std::string countText(std::int64_t count);
 
+// A byte value as two upper-case hexadecimal digits: "00", "0A", "FF".
+std::string hexText(int code);
+
 // The exact value of the 32-bit float rounded to 4 decimals, ties to the even
 // digit, written with as few digits as it needs: "0.1235", "0.25", "1", "0".
 // decimalPoint is the separator (UTF-8), see separatorForAsciiDigits. Never

@@ -2,6 +2,7 @@
 #include "frm_main.h"
 
 #include "character_captions.h"
+#include "text_forms.h"
 
 #include <cmath>
 
@@ -11,11 +12,6 @@ constexpr std::uint32_t kLightBlock = 0xDDDDDD;
 constexpr std::uint32_t kDarkBlock = 0xCCCCCC;
 constexpr int kBlocks = 5;
 constexpr int kRowsPerBlock = 52;
-
-QString hexCaption(int code)
-{
-    return QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
-}
 
 } // namespace
 
@@ -46,7 +42,7 @@ void frmMain::createObjects()
             const std::pair<ControlArray<Label>*, QString> columns[] = {
                 {&lblASCII, QString::number(i)},
                 {&lblASCIIChar, characterOfCode(i)},
-                {&lblASCIIHex, hexCaption(i)},
+                {&lblASCIIHex, QString::fromStdString(hexText(i))},
                 {&lblASCIICount, QString()},
                 {&lblASCIIFreq, QString()},
             };

@@ -39,7 +39,7 @@ ReportSnapshot snapshotOfCount(const ReportRequest& request, FrequencyState& sta
     for (int i = 0; i <= 255; ++i) {
         ReportRow& row = snapshot.rows[std::size_t(i)];
         row.code = QString::number(i);
-        row.hex = QStringLiteral("%1").arg(i, 2, 16, QLatin1Char('0')).toUpper();
+        row.hex = QString::fromStdString(hexText(i));
         if (!isFilled(state, request.subset, i))
             continue;
         row.count = captionOf(state.charCounts[std::size_t(i)]);

@@ -16,6 +16,14 @@ TEST(CountText, IsPlainDigits)
     EXPECT_EQ(countText(2'100'000'000), "2100000000");
 }
 
+TEST(HexText, IsTwoUpperCaseDigits)
+{
+    EXPECT_EQ(hexText(0), "00");
+    EXPECT_EQ(hexText(10), "0A");
+    EXPECT_EQ(hexText(171), "AB");
+    EXPECT_EQ(hexText(255), "FF");
+}
+
 struct FrequencyRow {
     float value;
     const char* text;
