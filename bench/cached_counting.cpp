@@ -1,14 +1,15 @@
 // Measures how fast the counting engine turns cached files into byte counts
 // on five kinds of data, against a plain one-thread loop over the same files,
 // against the store ceiling of one core and against reading the files alone.
-// Every figure is the best of
-// several rounds that take turns, so that a busy neighbour on a shared
-// machine slows all of them alike and the ratios stay fair.
+// Every figure is the best of several rounds that take turns, so that a busy
+// neighbour on a shared machine slows all of them alike and the ratios stay
+// fair.
 #include "bench_support.h"
 #include "count_kernel.h"
 #include "source_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +17,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <atomic>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <thread>

@@ -105,8 +105,9 @@ std::size_t countSingles(const unsigned char* p, const unsigned char* end,
 
 // One increment per two bytes, past the limit of about one increment a cycle
 // that every kernel of one increment per byte meets. The 256 KiB table stays
-// in the fast caches only while few distinct pairs occur, as in text and
-// programs; on bytes of all values alike it is slower than countSingles.
+// in the first-level cache only while few distinct pairs occur, as in text
+// and programs; bytes of all values alike spread it over the second level,
+// which only a large one holds (see pairsGainOnAnyData).
 // Looking for runs costs little here, so it always does. Each load of four
 // bytes gives two pairs: fewer loads than one a pair, and no shifts of
 // longer words.
