@@ -154,7 +154,9 @@ void ByteCounter::add(const unsigned char* data, std::size_t size)
 {
     const unsigned char* const end = data + size;
     Kernel kernel = kernel_;
-    if (kernel == Kernel::Chosen) {
+    if (kernel == Kernel::Chosen && pairsGainOnAnyData()) {
+        kernel = Kernel::Pairs; // nothing to choose: no sample
+    } else if (kernel == Kernel::Chosen) {
         const std::size_t sampled = std::min(size, kSampleSize);
         kernel = countSample(data, sampled);
         data += sampled;
@@ -182,7 +184,7 @@ ByteCounter::Kernel ByteCounter::countSample(const unsigned char* data, std::siz
         singles_[0][v] += sample_[0][v];
         squares += std::uint64_t{sample_[0][v]} * sample_[0][v];
     }
-    if (pairsGainOnAnyData() || squares * kPairsBelowValues > std::uint64_t{size} * size)
+    if (squares * kPairsBelowValues > std::uint64_t{size} * size)
         return Kernel::Pairs;
     return runs > 0 ? Kernel::SinglesAndRuns : Kernel::Singles;
 }
