@@ -154,15 +154,16 @@ void ByteCounter::add(const unsigned char* data, std::size_t size)
 {
     const unsigned char* const end = data + size;
     Kernel kernel = kernel_;
-    if (kernel == Kernel::Chosen && pairsGainOnAnyData()) {
-        kernel = Kernel::Pairs; // nothing to choose: no sample
-    } else if (kernel == Kernel::Chosen) {
+    if (kernel == Kernel::Chosen)
+        kernel = pairsGainOnAnyData() ? Kernel::Pairs : Kernel::Sampled;
+    if (kernel == Kernel::Sampled) {
         const std::size_t sampled = std::min(size, kSampleSize);
         kernel = countSample(data, sampled);
         data += sampled;
     }
     switch (kernel) {
-    case Kernel::Chosen: // never left by the sample
+    case Kernel::Chosen: // never left by now
+    case Kernel::Sampled:
     case Kernel::Singles:
         countSingles<false>(data, end, singles_);
         break;

@@ -27,7 +27,9 @@ void countBytesReference(const unsigned char* data, std::size_t size, ByteCounts
 class ByteCounter {
 public:
     enum class Kernel {
-        Chosen,         // picked for each block from a sample of its first bytes
+        Chosen,         // Pairs where this processor gains by them on any data,
+                        // else Sampled
+        Sampled,        // picked for each block from a sample of its first bytes
         Singles,        // one increment per byte, into eight sub-tables
         SinglesAndRuns, // the same, but 32 equal bytes in a row take one add
         Pairs,          // one increment per two bytes, into a table of pairs,

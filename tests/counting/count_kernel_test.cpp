@@ -74,7 +74,7 @@ Bytes makeData(Data data, std::size_t size)
 
 std::string caseName(const testing::TestParamInfo<std::tuple<Kernel, Data>>& info)
 {
-    const char* const kernels[] = {"Chosen", "Singles", "SinglesAndRuns", "Pairs"};
+    const char* const kernels[] = {"Chosen", "Sampled", "Singles", "SinglesAndRuns", "Pairs"};
     const char* const data[] = {"Random", "Text", "Zeros", "BrokenRuns", "Mixed"};
     return std::string(kernels[int(std::get<0>(info.param))]) + data[int(std::get<1>(info.param))];
 }
@@ -110,8 +110,8 @@ TEST_P(CountKernels, MatchTheReferenceLoop)
 
 INSTANTIATE_TEST_SUITE_P(
     EachKernelOnEachKindOfData, CountKernels,
-    testing::Combine(testing::Values(Kernel::Chosen, Kernel::Singles, Kernel::SinglesAndRuns,
-                                     Kernel::Pairs),
+    testing::Combine(testing::Values(Kernel::Chosen, Kernel::Sampled, Kernel::Singles,
+                                     Kernel::SinglesAndRuns, Kernel::Pairs),
                      testing::Values(Data::Random, Data::Text, Data::Zeros, Data::BrokenRuns,
                                      Data::Mixed)),
     caseName);
