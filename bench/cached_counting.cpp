@@ -33,7 +33,7 @@ constexpr std::size_t kBlock = kMiB;
 constexpr std::size_t kMemorySample = 8 * kMiB; // what the kernel counts in memory
 constexpr int kMemoryPasses = 32;
 constexpr off_t kSparseSize = off_t{kSourceLimit} + 1;
-constexpr int kRounds = 5;
+constexpr int kRounds = 9;
 
 std::vector<unsigned char> firstBytes(const std::string& path, std::size_t size)
 {

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kDataSetSize = 2'000'000'000;
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 double childCpuSeconds()
 {
