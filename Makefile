@@ -1,7 +1,7 @@
 # Two commands for a newcomer: `make run` and `make test`.
-BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev
+BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libfontconfig-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
-TEST_PACKAGES := xvfb xauth x11-utils desktop-file-utils appstream man-db qt6-base-private-dev \
+TEST_PACKAGES := libgtest-dev libgmock-dev xvfb xauth x11-utils desktop-file-utils appstream man-db qt6-base-private-dev \
 	acl attr e2fsprogs xdotool openbox fuse3 libfuse3-dev pkg-config
 PACKAGE_PACKAGES := dpkg-dev file lintian
 SCREENSHOT_PACKAGES := xvfb x11-utils xdotool imagemagick
@@ -22,9 +22,10 @@ packages-run: packages-build
 packages-test: packages-run
 	@scripts/ensure-packages $(TEST_PACKAGES)
 
+# The program alone: the benchmarks and the test libraries are for `make bench` and `make test`.
 build: packages-run
 	cmake --preset release
-	cmake --build --preset release
+	cmake --build --preset release --target tallivor
 
 run: build
 	build/release/tallivor
@@ -47,8 +48,10 @@ screen-reader-check: packages-run
 	cmake --build --preset dev --target tallivor
 	SCREEN_READER_PACKAGES="$(SCREEN_READER_PACKAGES)" scripts/screen-reader-check build/dev/tallivor
 
-bench: build
+bench: packages-run
 	@scripts/ensure-packages $(BENCH_PACKAGES)
+	cmake --preset release -DTALLIVOR_BENCH=ON
+	cmake --build --preset release
 	build/release/bench/counting_bench
 	build/release/bench/window_bench
 	build/release/bench/report_bench
@@ -56,11 +59,12 @@ bench: build
 	@scripts/ensure-packages xvfb time
 	bench/startup-ratio build/release
 
-# A Debian package of the release build, in build/release, checked by lintian.
+# A Debian package built with the distribution's hardening flags, in build/package,
+# checked by lintian.
 package: packages-build
 	@scripts/ensure-packages $(PACKAGE_PACKAGES)
-	cmake --preset release && cmake --build --preset release && cd build/release && cpack -G DEB
-	lintian --fail-on error,warning build/release/tallivor_*.deb
+	cmake --preset package && cmake --build --preset package && cd build/package && cpack -G DEB
+	lintian --fail-on error,warning build/package/tallivor_*.deb
 
 # The README's pictures, taken from the release program on a virtual display.
 screenshots: packages-run
