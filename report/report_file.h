@@ -42,8 +42,9 @@ using WriteCall = std::function<ssize_t(int fd, const void* data, std::size_t si
 //   reaches a pipe or a character device, that is written to as it is,
 //   never replaced by a file, and never waited for long: a pipe with nothing
 //   reading from it is reported at once. So /dev/stdout and /dev/fd/N work
-//   whatever they are; a socket is written only through a descriptor the
-//   program was given (see givenDescriptorOf), as no socket can be opened.
+//   whatever they are. No socket can be opened: one is written only through
+//   a descriptor the program was given when it started (its standard output
+//   under a service manager), never through one of its own connections.
 // - Where the path leads elsewhere while it is followed (renamed, relinked,
 //   or a file that is gone but still open), nothing is written and the
 //   failure is PathChanged with the path made absolute.
