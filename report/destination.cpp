@@ -71,39 +71,52 @@ bool walk(QByteArray path, Destination& destination)
     return false;
 }
 
+} // namespace
+
 bool sameFile(const struct stat& one, const struct stat& other)
 {
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
-} // namespace
-
 std::optional<WriteFailure> findDestination(const QByteArray& path, Destination& destination)
 {
     // The kernel's own open decides which links are followed and which are
-    // refused; opening as a path only neither reads nor blocks on a pipe.
+    // refused.
     FileDescriptor reached(::open(path.constData(), O_PATH | O_CLOEXEC));
     struct stat there {};
     if (reached.isOpen() ? ::fstat(reached.get(), &there) != 0 : errno != ENOENT)
         return WriteFailure::system(errno);
     if (reached.isOpen() && S_ISDIR(there.st_mode))
         return WriteFailure::system(EISDIR);
+    if (reached.isOpen() && !S_ISREG(there.st_mode)) {
+        // Nothing is put beside a pipe or a device, so its folder and name
+        // do not matter; the link of a pipe's /dev/fd/N names no path.
+        destination.reached = std::move(reached);
+        destination.existing = there;
+        return std::nullopt;
+    }
     if (!walk(path, destination))
         return WriteFailure::system(errno);
     // Both walks end at the same file unless the path changed in between.
     const bool agree = reached.isOpen() ? destination.existing && sameFile(*destination.existing, there)
                                         : !destination.existing;
     if (!agree)
-        return WriteFailure::system(EAGAIN);
+        return WriteFailure::of(WriteFailure::Kind::PathChanged);
+    destination.reached = std::move(reached);
     return std::nullopt;
+}
+
+QString pathOfDescriptor(int fd)
+{
+    return QFile::decodeName(readLink(AT_FDCWD, descriptorPath(fd)));
 }
 
 QString pathInFolder(int folder, const QByteArray& name)
 {
-    QByteArray path = readLink(AT_FDCWD, descriptorPath(folder));
-    if (!path.endsWith('/'))
-        path += '/';
-    return QFile::decodeName(path + name);
+    QString path = pathOfDescriptor(folder);
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    return path + QFile::decodeName(name);
 }
 
 bool refusesRemovals(int folder)

@@ -10,7 +10,9 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,12 +61,6 @@ bool refusedReplacing(int error)
     return error == EPERM || error == EACCES || error == EBUSY;
 }
 
-std::optional<WriteFailure> writeInPlace(const Destination& destination, const QByteArray& bytes,
-                                    const WriteCall& write)
-{
-    return overwriteInPlace(destination.folder.get(), destination.name, bytes, write);
-}
-
 // Writes a file under a temporary name beside the destination and renames
 // it over the destination once complete and on disk.
 std::optional<WriteFailure> replaceRegularFile(const Destination& destination, const QByteArray& bytes,
@@ -78,7 +74,7 @@ std::optional<WriteFailure> replaceRegularFile(const Destination& destination, c
     FileDescriptor file(createBeside(folder, exists ? 0600 : 0666, temporary));
     if (!file.isOpen()) {
         // A folder that takes no new file may still hold a writable file.
-        return exists ? writeInPlace(destination, bytes, write) : WriteFailure::system(errno);
+        return exists ? overwriteInPlace(destination, bytes, write) : WriteFailure::system(errno);
     }
     // Rather than hand someone else's file over to this process's user, or
     // drop an access list, keep the file itself.
@@ -91,7 +87,7 @@ std::optional<WriteFailure> replaceRegularFile(const Destination& destination, c
     const int error = errno;
     if (::unlinkat(folder, temporary.constData(), 0) != 0)
         return unfinishedFileLeft(error, pathInFolder(folder, temporary));
-    return inPlaceInstead ? writeInPlace(destination, bytes, write) : WriteFailure::system(error);
+    return inPlaceInstead ? overwriteInPlace(destination, bytes, write) : WriteFailure::system(error);
 }
 
 // A new file in a folder that lets nothing be removed. Written unnamed where
@@ -123,17 +119,63 @@ std::optional<WriteFailure> createDirectly(const Destination& destination, const
     return WriteFailure::system(error);
 }
 
-// Replacing a device or a pipe by a regular file would destroy it.
+// The descriptor open on socket that this program was given when it
+// started (its standard output under a service manager, a /dev/fd/N that
+// its caller passed on), or -1. Such descriptors carry no close-on-exec
+// mark, unlike the program's own connections (the display's, the
+// accessibility bus's), which must never get a report's bytes.
+int givenDescriptorOf(const struct stat& socket)
+{
+    DIR* descriptors = ::opendir("/proc/self/fd");
+    if (!descriptors)
+        return -1;
+    int found = -1;
+    while (const dirent* entry = ::readdir(descriptors)) {
+        bool isNumber = false;
+        const int fd = QByteArray(entry->d_name).toInt(&isNumber);
+        struct stat info {};
+        const int flags = isNumber ? ::fcntl(fd, F_GETFD) : -1;
+        if (flags >= 0 && (flags & FD_CLOEXEC) == 0 && ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode) &&
+            sameFile(info, socket)) {
+            found = fd;
+            break;
+        }
+    }
+    ::closedir(descriptors);
+    return found;
+}
+
+// A socket cannot be opened, as a shell's `>` finds; it is written through
+// the descriptor it came by, without waiting on a reader that stops reading.
+std::optional<WriteFailure> writeToSocket(const struct stat& socket, const QByteArray& bytes, const WriteCall& write)
+{
+    const int fd = givenDescriptorOf(socket);
+    if (fd < 0)
+        return WriteFailure::system(ENXIO);
+    const WriteCall sendWithoutWaiting = [](int to, const void* data, std::size_t size) {
+        return ::send(to, data, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+    };
+    if (!writeAll(fd, bytes, write ? write : sendWithoutWaiting))
+        return WriteFailure::system(errno);
+    return std::nullopt;
+}
+
+// Replacing a device or a pipe by a regular file would destroy it. It is
+// opened again through what the kernel reached, so that a pipe named by
+// /dev/stdout or /dev/fd/N is the very pipe.
 std::optional<WriteFailure> writeToSpecialFile(const Destination& destination, const QByteArray& bytes,
                                           const WriteCall& write)
 {
+    const mode_t mode = destination.existing->st_mode;
+    if (S_ISSOCK(mode))
+        return writeToSocket(*destination.existing, bytes, write);
     // Opening a pipe for writing waits for a reader, and the window with it,
     // unless it is opened without blocking.
-    constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC;
-    FileDescriptor file(::openat(destination.folder.get(), destination.name.constData(), kFlags));
+    constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    FileDescriptor file(::open(descriptorPath(destination.reached.get()).constData(), kFlags));
     if (!file.isOpen())
-        return errno == ENXIO && S_ISFIFO(destination.existing->st_mode) ? WriteFailure::of(WriteFailure::Kind::NoReader)
-                                                                       : WriteFailure::system(errno);
+        return errno == ENXIO && S_ISFIFO(mode) ? WriteFailure::of(WriteFailure::Kind::NoReader)
+                                                : WriteFailure::system(errno);
     if (!writeAll(file.get(), bytes, write) || !file.close())
         return WriteFailure::system(errno);
     return std::nullopt;
@@ -142,18 +184,30 @@ std::optional<WriteFailure> writeToSpecialFile(const Destination& destination, c
 std::optional<WriteFailure> writeExistingFile(const Destination& destination, const QByteArray& bytes,
                                          const WriteCall& write)
 {
-    const int folder = destination.folder.get();
     const mode_t mode = destination.existing->st_mode;
     // Written over, a disk or partition would lose its file system.
     if (S_ISBLK(mode))
-        return WriteFailure::disk(pathInFolder(folder, destination.name));
+        return WriteFailure::disk(pathOfDescriptor(destination.reached.get()));
     if (!S_ISREG(mode))
         return writeToSpecialFile(destination, bytes, write);
+    const int folder = destination.folder.get();
     // A replacement would get round the file's own protection.
     if (::faccessat(folder, destination.name.constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
         return WriteFailure::system(errno);
     if (destination.existing->st_nlink > 1 || refusesRemovals(folder))
-        return writeInPlace(destination, bytes, write);
+        return overwriteInPlace(destination, bytes, write);
+    return replaceRegularFile(destination, bytes, write);
+}
+
+std::optional<WriteFailure> writeFoundFile(const QString& path, const QByteArray& bytes, const WriteCall& write)
+{
+    Destination destination;
+    if (const auto failure = findDestination(QFile::encodeName(path), destination))
+        return failure;
+    if (destination.existing)
+        return writeExistingFile(destination, bytes, write);
+    if (refusesRemovals(destination.folder.get()))
+        return createDirectly(destination, bytes, write);
     return replaceRegularFile(destination, bytes, write);
 }
 
@@ -163,14 +217,10 @@ std::optional<WriteFailure> writeWholeFile(const QString& path, const QByteArray
 {
     if (isOnlyBlanks(QFileInfo(path).fileName()))
         return WriteFailure::of(WriteFailure::Kind::BlankName);
-    Destination destination;
-    if (const auto failure = findDestination(QFile::encodeName(path), destination))
-        return failure;
-    if (destination.existing)
-        return writeExistingFile(destination, bytes, write);
-    if (refusesRemovals(destination.folder.get()))
-        return createDirectly(destination, bytes, write);
-    return replaceRegularFile(destination, bytes, write);
+    auto failure = writeFoundFile(path, bytes, write);
+    if (failure && failure->kind == WriteFailure::Kind::PathChanged)
+        failure->file = QFileInfo(path).absoluteFilePath();
+    return failure;
 }
 
 void ignoreWriteSignals()

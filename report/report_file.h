@@ -33,13 +33,21 @@ using WriteCall = std::function<ssize_t(int fd, const void* data, std::size_t si
 //   no new file or lets none be removed or replaced (append-only), and one
 //   whose owner, group or attributes this process may not give a new file
 //   are written in place, so that the file itself stays and every name shows
-//   the report: see overwriteInPlace for what a failure leaves. A new file in
-//   an append-only folder is created directly, named only once complete
-//   where the file system allows; an unfinished file that cannot be removed
-//   is named in the failure.
-// - A disk or partition (a block device) is refused. A character device or
-//   a pipe is written to as it is, never replaced by a file, and never
-//   waited for long: a pipe with nothing reading from it is reported at once.
+//   the report: its whole old content is kept until the report is on disk,
+//   and put back on a failure (see overwriteInPlace, and the failure's loss
+//   for what could not be). A new file in an append-only folder is created
+//   directly, named only once complete where the file system allows; an
+//   unfinished file that cannot be removed is named in the failure.
+// - A disk or partition (a block device) is refused. Where the kernel's open
+//   reaches a pipe or a character device, that is written to as it is,
+//   never replaced by a file, and never waited for long: a pipe with nothing
+//   reading from it is reported at once. So /dev/stdout and /dev/fd/N work
+//   whatever they are. No socket can be opened: one is written only through
+//   a descriptor the program was given when it started (its standard output
+//   under a service manager), never through one of its own connections.
+// - Where the path leads elsewhere while it is followed (renamed, relinked,
+//   or a file that is gone but still open), nothing is written and the
+//   failure is PathChanged with the path made absolute.
 // - A file name of nothing but blanks is refused.
 std::optional<WriteFailure> writeWholeFile(const QString& path, const QByteArray& bytes,
                                       const WriteCall& write = {});

@@ -34,6 +34,17 @@ std::optional<WriteFailure> writeWithoutFreezing(const QString& destination, con
     return failure;
 }
 
+// What of the old content a write in place could not put back.
+QString lossReason(const WriteFailure::Loss& loss)
+{
+    QStringList parts;
+    if (loss.from < loss.to)
+        parts << kOldBytesLostReason.arg(loss.from + 1).arg(loss.to).arg(loss.oldSize);
+    if (loss.sizeNow > loss.oldSize)
+        parts << kBytesAddedReason.arg(loss.sizeNow - loss.oldSize);
+    return kOldContentNotBackReason + parts.join(kAndReason);
+}
+
 } // namespace
 
 QString writeFailureReason(const WriteFailure& failure)
@@ -42,13 +53,14 @@ QString writeFailureReason(const WriteFailure& failure)
     case WriteFailure::Kind::BlankName: return kBlankNameReason;
     case WriteFailure::Kind::NoReader: return kNoReaderReason;
     case WriteFailure::Kind::Disk: return kDiskNotFileReason.arg(failure.file);
+    case WriteFailure::Kind::PathChanged: return kPathChangedReason.arg(QDir::toNativeSeparators(failure.file));
     case WriteFailure::Kind::System: break;
     }
     QString reason = qt_error_string(failure.error);
     if (!failure.unfinishedFile.isEmpty())
         reason += kUnfinishedFileLeftReason.arg(failure.unfinishedFile);
-    if (!failure.oldContentWhole)
-        reason += kOldContentNotWholeReason;
+    if (failure.loss)
+        reason += lossReason(*failure.loss);
     return reason;
 }
 

@@ -1,13 +1,17 @@
 #include "real_file_systems.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <linux/fs.h>
 #include <linux/loop.h>
 #include <sched.h>
+#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -29,6 +33,16 @@ bool writeSetting(const char* path, const std::string& value)
 {
     std::ofstream file(path);
     return static_cast<bool>(file << value << '\n' << std::flush);
+}
+
+bool isMounted(const fs::path& mountPoint)
+{
+    std::ifstream mounts("/proc/self/mounts");
+    std::string source, target, rest;
+    while (mounts >> source >> target && std::getline(mounts, rest))
+        if (target == mountPoint.string())
+            return true;
+    return false;
 }
 
 } // namespace
@@ -111,4 +125,45 @@ ProtectedSymlinks::~ProtectedSymlinks()
 {
     if (previous_ && previous_ != "1")
         writeSetting(kProtectedSymlinks, *previous_);
+}
+
+FailingDiskFolder::FailingDiskFolder(const fs::path& folder, const fs::path& mountPoint, int fsyncsThatWork)
+    : mountPoint_(mountPoint)
+{
+#ifdef TALLIVOR_SLOW_FUSE
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+        lacking_ = "/dev/fuse is not usable";
+        return;
+    }
+    const std::string count = std::to_string(fsyncsThatWork);
+    const std::string arguments[] = {TALLIVOR_SLOW_FUSE, folder.string(), mountPoint.string(), "0", count};
+    char* argv[] = {const_cast<char*>(arguments[0].c_str()), const_cast<char*>(arguments[1].c_str()),
+                    const_cast<char*>(arguments[2].c_str()), const_cast<char*>(arguments[3].c_str()),
+                    const_cast<char*>(arguments[4].c_str()), nullptr};
+    if (::posix_spawn(&server_, argv[0], nullptr, nullptr, argv, environ) != 0) {
+        server_ = -1;
+        lacking_ = "the FUSE helper cannot be started";
+        return;
+    }
+    for (int wait = 0; wait < 100 && !isMounted(mountPoint); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!isMounted(mountPoint))
+        lacking_ = "FUSE cannot be mounted here";
+#else
+    (void)folder;
+    (void)fsyncsThatWork;
+    lacking_ = "the FUSE helper is not built (no libfuse3)";
+#endif
+}
+
+FailingDiskFolder::~FailingDiskFolder()
+{
+    if (server_ < 0)
+        return;
+    if (isMounted(mountPoint_) && ::umount2(mountPoint_.c_str(), MNT_DETACH) != 0) {
+        const std::string command = "fusermount3 -u -z '" + mountPoint_.string() + "' 2>/dev/null";
+        std::system(command.c_str());
+    }
+    ::kill(server_, SIGTERM);
+    ::waitpid(server_, nullptr, 0);
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 
 // Real file systems and kernel settings for the tests of the file writer,
 // each undone when its owner goes. Each says when the machine does not allow
@@ -59,4 +60,24 @@ public:
 private:
     std::optional<std::string> previous_;
     bool on_ = false;
+};
+
+// A folder shown at mountPoint through the tests' FUSE file system while it
+// lives, failing as a failing disk does: on a file with more than one name,
+// only fsyncsThatWork fsyncs of each open work, the others fail with EIO.
+class FailingDiskFolder {
+public:
+    FailingDiskFolder(const std::filesystem::path& folder, const std::filesystem::path& mountPoint,
+                      int fsyncsThatWork);
+    ~FailingDiskFolder();
+    FailingDiskFolder(const FailingDiskFolder&) = delete;
+    FailingDiskFolder& operator=(const FailingDiskFolder&) = delete;
+
+    // Nothing once mounted, else why not.
+    const std::optional<std::string>& lacking() const { return lacking_; }
+
+private:
+    std::filesystem::path mountPoint_;
+    pid_t server_ = -1;
+    std::optional<std::string> lacking_;
 };

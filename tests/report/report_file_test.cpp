@@ -1,5 +1,7 @@
 #include "report_test.h"
 
+#include "in_place_write.h"
+#include "program_run.h"
 #include "real_file_systems.h"
 #include "report_file.h"
 #include "save_messages.h"
@@ -14,6 +16,7 @@
 #include <memory>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -21,8 +24,11 @@
 void PrintTo(const WriteFailure& failure, std::ostream* out)
 {
     *out << "kind " << int(failure.kind) << ", error " << failure.error << " (" << std::strerror(failure.error)
-         << "), old content " << (failure.oldContentWhole ? "whole" : "not whole") << ", file '"
-         << failure.file.toStdString() << "', unfinished file '" << failure.unfinishedFile.toStdString() << "'";
+         << "), file '" << failure.file.toStdString() << "', unfinished file '"
+         << failure.unfinishedFile.toStdString() << "'";
+    if (failure.loss)
+        *out << ", lost bytes " << failure.loss->from << " to " << failure.loss->to << " of "
+             << failure.loss->oldSize << ", " << failure.loss->sizeNow << " bytes long now";
 }
 
 namespace {
@@ -143,8 +149,13 @@ TEST_F(ReportFileTest, AWriteFailingHalfwayLeavesTheOldFileAndNoTemporaryOne)
     writeFile("old.txt", "keep me");
     writeFile("linked.txt", "keep me too");
     fs::create_hard_link(dir / "linked.txt", dir / "other name.txt");
+    // Longer than the limit already: only what was overwritten goes back,
+    // and nothing is said to be lost.
+    const std::string longOld(22000, 'L');
+    writeFile("long.txt", longOld);
+    fs::create_hard_link(dir / "long.txt", dir / "long too.txt");
     const auto before = entries();
-    for (const char* name : {"old.txt", "new.txt", "linked.txt"}) {
+    for (const char* name : {"old.txt", "new.txt", "linked.txt", "long.txt"}) {
         messages.shown.clear();
         {
             const FileSizeLimit limit(1000);
@@ -158,6 +169,7 @@ TEST_F(ReportFileTest, AWriteFailingHalfwayLeavesTheOldFileAndNoTemporaryOne)
     }
     EXPECT_EQ(bytesOf(pathIn("old.txt")), "keep me");
     EXPECT_EQ(bytesOf(pathIn("other name.txt")), "keep me too");
+    EXPECT_EQ(bytesOf(pathIn("long too.txt")), QByteArray::fromStdString(longOld));
 }
 
 TEST_F(ReportFileTest, ThroughALinkTheTargetIsWrittenAndKeepsItsPermissions)
@@ -211,6 +223,39 @@ TEST_F(ReportFileTest, PipesAndDevicesAreWrittenToNotReplaced)
     EXPECT_EQ(reportLines(received).size(), 266);
     // Only with pipes left as they are is it safe to try a device.
     ASSERT_TRUE(fs::is_fifo(fs::symlink_status(dir / "pipe")));
+
+    // A pipe and a socket with no name, as a shell's >(...) or a parent
+    // program passes them: /dev/fd/N. A socket is written only where the
+    // program was given it, never where it is one of its own connections.
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK), 0);
+    int given[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, given), 0);
+    int own[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, own), 0);
+    const auto fdPath = [](int fd) { return QStringLiteral("/dev/fd/%1").arg(fd); };
+    save(fdPath(pipeEnds[1]));
+    save(fdPath(given[0]));
+    save(fdPath(own[0]));
+    const auto receivedAt = [](int fd) {
+        ::fcntl(fd, F_SETFL, O_NONBLOCK);
+        QByteArray bytes(65536, '\0');
+        bytes.truncate(std::max<qsizetype>(::read(fd, bytes.data(), std::size_t(bytes.size())), 0));
+        return bytes;
+    };
+    EXPECT_EQ(reportLines(receivedAt(pipeEnds[0])).size(), 266);
+    EXPECT_EQ(reportLines(receivedAt(given[1])).size(), 266);
+    EXPECT_EQ(receivedAt(own[1]), QByteArray());
+    EXPECT_EQ(shownTexts(), QStringList{writeFailedPrefix(fdPath(own[0])) + qt_error_string(ENXIO) + "."});
+    for (const int fd : {pipeEnds[0], pipeEnds[1], given[0], given[1], own[0], own[1]})
+        ::close(fd);
+    messages.shown.clear();
+
+    // The program's standard output, a pipe to the program that ran it.
+    const ProgramRun run = runProgram({QStringLiteral("--report"), QStringLiteral("/dev/stdout"), pathIn("source")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("Tallivor by"));
+    EXPECT_EQ(reportLines(run.out).size(), 266);
 
     if (!fs::is_character_file("/dev/full") || !fs::is_character_file("/dev/null"))
         GTEST_SKIP() << "no /dev/full or /dev/null";
@@ -314,6 +359,7 @@ enum class Route {
     AppendOnlyFolder,
     NewFileInAnAppendOnlyFolder,
     FileMountedOver,
+    FileGoneButStillOpen,
 };
 
 enum class Needs { Nothing, NotRoot, Root };
@@ -346,6 +392,7 @@ const RouteCase kRoutes[] = {
     {"AppendOnlyFolder", Route::AppendOnlyFolder, Needs::Root},
     {"NewFileInAnAppendOnlyFolder", Route::NewFileInAnAppendOnlyFolder, Needs::Root},
     {"FileMountedOver", Route::FileMountedOver, Needs::Root},
+    {"FileGoneButStillOpen", Route::FileGoneButStillOpen, Needs::Nothing},
 };
 
 // A route set up in the temporary folder.
@@ -365,6 +412,8 @@ protected:
             fs::permissions(dir / "closed", fs::perms::owner_all);
         loop_.reset();
         protection_.reset();
+        if (goneFile_ >= 0)
+            ::close(goneFile_);
         ReportTest::TearDown();
     }
 
@@ -517,6 +566,14 @@ protected:
             // No file can be renamed over a mount point; the mounted file
             // itself is written.
             return {pathIn("mounted.txt"), {dir / "mounted.txt", dir / "source.txt"}, {}, {}, {}};
+        case Route::FileGoneButStillOpen: {
+            // Its link names no path any more: the walk of the path and the
+            // kernel's open disagree.
+            goneFile_ = ::open(oldFile("gone.txt").c_str(), O_RDONLY | O_CLOEXEC);
+            fs::remove(dir / "gone.txt");
+            const QString path = QStringLiteral("/proc/self/fd/%1").arg(goneFile_);
+            return {path, {}, {}, {}, WriteFailure::pathChanged(path)};
+        }
         }
         return {};
     }
@@ -564,6 +621,7 @@ protected:
 
     std::optional<LoopDevice> loop_;
     std::optional<ProtectedSymlinks> protection_;
+    int goneFile_ = -1;
 };
 
 TEST_P(WriteRouteTest, AFailedWriteChangesNothingAndAWrittenFileKeepsOwnerModeAttributesAndLinks)
@@ -687,6 +745,72 @@ TEST_P(FullDiskTest, TheOldFileStaysUnlessTheReportFits)
 }
 
 INSTANTIATE_TEST_SUITE_P(SmallDisks, FullDiskTest, testing::ValuesIn(kFullDisks),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// Old bytes that show where each one belongs.
+QByteArray patterned(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype at = 0; at < size; ++at)
+        bytes[at] = char('a' + at * 7 % 23);
+    return bytes;
+}
+
+struct FailingDiskCase {
+    const char* name;
+    qint64 oldSize;
+    qint64 reportSize;
+    int fsyncsThatWork; // the disk fails the fsync after these
+    bool endLost;       // whether the cut-off end could not be kept, and so is lost
+};
+
+void PrintTo(const FailingDiskCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+const FailingDiskCase kFailingDisks[] = {
+    {"ReportLongerThanTheOldFile", 3000, 5000, 0, false},
+    {"ReportShorterThanTheOldFile", 80000, 5073, 0, false},
+    {"FailingOnceTheFileIsCut", 80000, 5000, 1, false},
+    {"FailingOnceCutWithAnEndTooLongToKeep", kMostOldBytesKept + 80000, 5000, 1, true},
+};
+
+class FailingDiskTest : public ReportTest, public testing::WithParamInterface<FailingDiskCase> {};
+
+// A file with two names is written in place; when the disk fails its fsync,
+// the old content is back, length and bytes, or what is lost is named.
+TEST_P(FailingDiskTest, TheOldContentIsPutBackOrWhatIsLostIsNamed)
+{
+    const FailingDiskCase& row = GetParam();
+    fs::create_directory(dir / "disk");
+    fs::create_directory(dir / "mount");
+    const FailingDiskFolder disk(dir / "disk", dir / "mount", row.fsyncsThatWork);
+    if (disk.lacking())
+        GTEST_SKIP() << *disk.lacking();
+    // Past its first bytes, a file too long to keep is a hole: only those
+    // are kept, and checked.
+    const QByteArray old = patterned(std::min<qint64>(row.oldSize, 80000));
+    writeFile("disk/a.txt", old.toStdString());
+    fs::resize_file(dir / "disk/a.txt", std::uintmax_t(row.oldSize));
+    fs::create_hard_link(dir / "disk/a.txt", dir / "disk/b.txt");
+
+    const auto failure = writeWholeFile(pathIn("mount/a.txt"), QByteArray(row.reportSize, 'R'));
+
+    WriteFailure expected = WriteFailure::system(EIO);
+    if (row.endLost)
+        expected.loss = WriteFailure::Loss{row.reportSize, row.oldSize, row.oldSize, row.reportSize};
+    EXPECT_EQ(failure, expected);
+    const QByteArray left = row.endLost ? old.left(row.reportSize) : old;
+    for (const char* name : {"mount/b.txt", "disk/a.txt"}) {
+        const QByteArray now = bytesOf(pathIn(name));
+        EXPECT_EQ(now.size(), left.size()) << name;
+        EXPECT_TRUE(now == left) << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "disk"), fs::directory_iterator()), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(FuseFolders, FailingDiskTest, testing::ValuesIn(kFailingDisks),
                          [](const auto& row) { return std::string(row.param.name); });
 
 using SpaceReservationTest = ReportTest;

@@ -107,8 +107,14 @@ TEST_F(SaveAgainTest, TheSourceItselfIsReplacedAfterYes)
 // the system's words, whatever the locale makes of them.
 TEST(WriteFailureMessageTest, NamesThePathAndTheReasonOfEachKind)
 {
-    WriteFailure notWhole = WriteFailure::system(EIO);
-    notWhole.oldContentWhole = false;
+    WriteFailure headLost = WriteFailure::system(EIO);
+    headLost.loss = WriteFailure::Loss{0, 4096, 80000, 80000};
+    WriteFailure endLost = WriteFailure::system(EIO);
+    endLost.loss = WriteFailure::Loss{5000, 80000, 80000, 5000};
+    WriteFailure longer = WriteFailure::system(EFBIG);
+    longer.loss = WriteFailure::Loss{0, 0, 3000, 5000};
+    WriteFailure both = WriteFailure::system(EIO);
+    both.loss = WriteFailure::Loss{0, 1000, 3000, 5000};
     WriteFailure leftBehind = WriteFailure::system(ENOSPC);
     leftBehind.unfinishedFile = QStringLiteral("/d/.tallivor-x");
     const std::pair<WriteFailure, QString> rows[] = {
@@ -116,7 +122,13 @@ TEST(WriteFailureMessageTest, NamesThePathAndTheReasonOfEachKind)
         {WriteFailure::of(WriteFailure::Kind::BlankName), kBlankNameReason},
         {WriteFailure::of(WriteFailure::Kind::NoReader), kNoReaderReason},
         {WriteFailure::disk(QStringLiteral("/dev/loop0")), QStringLiteral("/dev/loop0 is a disk or partition, not a file")},
-        {notWhole, qt_error_string(EIO) + kOldContentNotWholeReason},
+        {headLost, qt_error_string(EIO) + ".  Its old content could not be put back: bytes 1 to 4096 of its 80000 are lost"},
+        {endLost, qt_error_string(EIO) + ".  Its old content could not be put back: bytes 5001 to 80000 of its 80000 are lost"},
+        {longer, qt_error_string(EFBIG) + ".  Its old content could not be put back: it is 2000 bytes longer than it was"},
+        {both, qt_error_string(EIO) + ".  Its old content could not be put back: bytes 1 to 1000 of its 3000 are lost, "
+                                      "and it is 2000 bytes longer than it was"},
+        {WriteFailure::pathChanged(QStringLiteral("/d/report.txt")),
+         QStringLiteral("/d/report.txt changed while the report was being saved, so nothing was written")},
         {leftBehind, qt_error_string(ENOSPC) + ".  The unfinished file /d/.tallivor-x could not be removed"},
     };
     for (const auto& [failure, reason] : rows)

@@ -1,8 +1,11 @@
 // A FUSE file system that shows a folder as it is, except that it is slow
 // where a disk or a network can be: every fsync takes the seconds given, and
 // a read of a file whose name starts with "stalled" never returns until the
-// reader is interrupted (killed). Runs in the foreground until unmounted.
-// Usage: slow_fuse FOLDER MOUNTPOINT FSYNC_SECONDS
+// reader is interrupted (killed). With FSYNCS_THAT_WORK, it also fails as a
+// failing disk does: on a file with more than one name (hard links), only
+// that many fsyncs of each open work, the others fail with EIO. Runs in the
+// foreground until unmounted.
+// Usage: slow_fuse FOLDER MOUNTPOINT FSYNC_SECONDS [FSYNCS_THAT_WORK]
 #define FUSE_USE_VERSION 31
 
 #include <fuse.h>
@@ -14,6 +17,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -23,6 +28,9 @@ namespace {
 
 std::string folder;
 int fsyncSeconds = 0;
+int fsyncsThatWork = -1; // every one, unless given
+std::mutex fsyncsLock;
+std::map<std::uint64_t, int> fsyncsDone; // by open file
 
 std::string real(const char* path)
 {
@@ -98,14 +106,29 @@ int doWrite(const char*, const char* buffer, size_t size, off_t offset, fuse_fil
     return result(int(::pwrite(int(file->fh), buffer, size, offset)));
 }
 
+bool hasSeveralNames(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && info.st_nlink > 1;
+}
+
 int doFsync(const char*, int, fuse_file_info* file)
 {
     std::this_thread::sleep_for(std::chrono::seconds(fsyncSeconds));
+    if (fsyncsThatWork >= 0 && hasSeveralNames(int(file->fh))) {
+        const std::lock_guard lock(fsyncsLock);
+        if (fsyncsDone[file->fh]++ >= fsyncsThatWork)
+            return -EIO;
+    }
     return result(::fsync(int(file->fh)));
 }
 
 int doRelease(const char*, fuse_file_info* file)
 {
+    {
+        const std::lock_guard lock(fsyncsLock);
+        fsyncsDone.erase(file->fh);
+    }
     ::close(int(file->fh));
     return 0;
 }
@@ -146,12 +169,14 @@ int doUtimens(const char* path, const timespec times[2], fuse_file_info*)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s FOLDER MOUNTPOINT FSYNC_SECONDS\n", argv[0]);
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: %s FOLDER MOUNTPOINT FSYNC_SECONDS [FSYNCS_THAT_WORK]\n", argv[0]);
         return 2;
     }
     folder = argv[1];
     fsyncSeconds = std::atoi(argv[3]);
+    if (argc == 5)
+        fsyncsThatWork = std::atoi(argv[4]);
     fuse_operations operations{};
     operations.getattr = doGetattr;
     operations.access = doAccess;
