@@ -5,6 +5,7 @@
 #include "command_button.h"
 #include "design.h"
 #include "fonts.h"
+#include "option_button.h"
 #include "option_group.h"
 #include "path_box.h"
 #include "save_messages.h"
@@ -88,7 +89,7 @@ void frmMain::designStrip()
     auto* box = new OptionGroup(this, QStringLiteral("Characters counted"));
     placeTwips(*box, 10920, 5640, 1935, 6120 + 255 - 5640);
     for (std::int16_t i = 0; i < 3; ++i) {
-        auto* option = designWidget<QRadioButton>(*this, 10920, 5640 + 240 * i, 1935, 255,
+        auto* option = designWidget<OptionButton>(*this, 10920, 5640 + 240 * i, 1935, 255,
                                                   verdana(8.25), subsets[i]);
         const QPoint inForm = option->pos();
         option->setParent(box);

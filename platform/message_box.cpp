@@ -64,7 +64,13 @@ MessageBox::Answer QtMessageBox::MsgBox(QWidget* owner, const QString& text, But
         box = new QMessageBox(owner); // deleted with its owner, if not before
         prepare(*box, text, buttons);
     }
-    // The box keeps the button pressed last time: only a press now counts,
+    // The box remembers the button that had the focus last time, and a
+    // focused button is the default: it opens on its first button again.
+    auto* first = static_cast<QPushButton*>(
+        box->button(buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Yes));
+    box->setDefaultButton(first);
+    first->setFocus();
+    // It keeps the button pressed last time too: only a press now counts,
     // and a question closed without one is answered No.
     QMessageBox::StandardButton pressed = QMessageBox::NoButton;
     const QMetaObject::Connection recording =

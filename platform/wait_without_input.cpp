@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -85,7 +86,24 @@ struct Handover {
     QEventLoop* waiting = nullptr; // null once the waiting thread has left
 };
 
+bool startDetachedThread(const std::function<void()>& body)
+{
+    try {
+        std::thread(body).detach();
+        return true;
+    } catch (const std::system_error&) {
+        return false; // EAGAIN: the task limit; the caller does without
+    }
+}
+
+std::atomic<ThreadStarter> threadStarter{startDetachedThread};
+
 } // namespace
+
+ThreadStarter setThreadStarter(ThreadStarter starter)
+{
+    return threadStarter.exchange(starter);
+}
 
 bool runWithoutInput(std::function<void()> work, const std::atomic<bool>* giveUp)
 {
@@ -93,14 +111,22 @@ bool runWithoutInput(std::function<void()> work, const std::atomic<bool>* giveUp
     QEventLoop loop;
     auto handover = std::make_shared<Handover>();
     handover->waiting = &loop;
-    std::thread([handover, work = std::move(work)] {
-        work();
+    // Shared, so that the work is still here to run if no thread starts.
+    const auto task = std::make_shared<std::function<void()>>(std::move(work));
+    const bool started = threadStarter.load()([handover, task] {
+        (*task)();
         const std::lock_guard lock(handover->mutex);
         handover->finished = true;
         handover->done.notify_all();
         if (handover->waiting)
             QMetaObject::invokeMethod(handover->waiting, &QEventLoop::quit, Qt::QueuedConnection);
-    }).detach();
+    });
+    if (!started) {
+        // Frozen but done is better than not done, and far better than the
+        // abort an uncaught system_error would be.
+        (*task)();
+        return true;
+    }
 
     QTimer watch;
     QElapsedTimer sinceGiveUp;

@@ -31,4 +31,16 @@ inline constexpr std::chrono::milliseconds kGiveUpGrace{150};
 // not (a read that never returns), false is returned at once and the thread
 // runs on alone, never waited for: such work must own everything it touches.
 // Without giveUp the wait lasts as long as the work.
+//
+// Where no thread can be had (the task limit of the user or of a pids cgroup
+// reached), work runs here instead, and true is returned once it has
+// finished: the windows freeze meanwhile and giveUp goes unread, but the work
+// is done as asked.
 bool runWithoutInput(std::function<void()> work, const std::atomic<bool>* giveUp = nullptr);
+
+// Starts body on a new thread that is never joined. False, with nothing
+// started, where the system has no thread to give.
+using ThreadStarter = bool (*)(const std::function<void()>& body);
+// Makes runWithoutInput start its threads with starter from now on (tests
+// put in one that fails as the task limit does); returns the one it replaces.
+ThreadStarter setThreadStarter(ThreadStarter starter);

@@ -97,6 +97,8 @@ void Form::paintEvent(QPaintEvent* event)
 
 Label* Form::clickableLabelAt(const QPointF& point) const
 {
+    if (childAt(point.toPoint()))
+        return nullptr;
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         auto* label = dynamic_cast<Label*>(it->get());
         if (label && label->Visible() && label->pixelBounds().contains(point))
@@ -127,6 +129,29 @@ void Form::leaveEvent(QEvent*)
 {
     if (mousePointer_ != Hourglass)
         unsetCursor();
+}
+
+void Form::childEvent(QChildEvent* event)
+{
+    QWidget::childEvent(event);
+    if (!event->child()->isWidgetType())
+        return;
+    if (event->added())
+        event->child()->installEventFilter(this);
+    else if (event->removed())
+        event->child()->removeEventFilter(this);
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event)
+{
+    // The form hears of no move that takes the pointer straight from a link
+    // onto a windowed control, which would go on showing the link's pointer
+    // as its own: the control's Enter says so instead.
+    auto* enter = event->type() == QEvent::Enter ? dynamic_cast<QEnterEvent*>(event) : nullptr;
+    auto* control = qobject_cast<QWidget*>(watched);
+    if (enter && control && isAncestorOf(control))
+        updateCursor(control->mapTo(this, enter->position()));
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form::mousePressEvent(QMouseEvent* event)

@@ -77,10 +77,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void childEvent(QChildEvent* event) override;
+    // Watches the pointer entering windowed controls.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control);
-    // The topmost visible label under a point that reacts to the mouse.
+    // The topmost visible label under a point that reacts to the mouse, if
+    // no windowed control lies in front of it there.
     Label* clickableLabelAt(const QPointF& point) const;
     void updateCursor(const QPointF& point);
 

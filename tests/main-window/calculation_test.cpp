@@ -1,6 +1,8 @@
 #include "window_fixture.h"
 
+#include "calculate_at_start.h"
 #include "messages.h"
+#include "no_thread_to_be_had.h"
 #include "user_interface_thread.h"
 
 #include <QPushButton>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
+#include <fstream>
 #include <future>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -139,6 +142,28 @@ TEST_F(CalculationTest, ARareByteShowsItsCountWithAZeroFrequency)
     calculate(writeFile("rare", std::string(20'000, 'x') + "Q"));
     EXPECT_EQ(window->lblASCIICount('Q').Caption(), "1");
     EXPECT_EQ(window->lblASCIIFreq('Q').Caption(), "0");
+}
+
+// At the task limit the count of `tallivor FILE` and the save after it run
+// on the window's thread: frozen meanwhile, but complete.
+TEST_F(CalculationTest, WithNoThreadToBeHadCountsAndSavesAllTheSame)
+{
+    const NoThreadToBeHad noThread;
+    window->show();
+    calculateAtStart(*window, writeFile("aaab", "AAAB"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(totals(*window), "4 4 0.75");
+    EXPECT_EQ(window->MousePointer(), Form::Arrow);
+
+    const auto report = dir / "report.txt";
+    window->txtDestinationFile->setText(QString::fromStdString(report.string()));
+    window->btnSaveFrequencies_Click();
+    EXPECT_TRUE(messages.shown.empty());
+    std::ifstream saved(report, std::ios::binary);
+    std::string line;
+    for (int i = 0; i < 4; ++i)
+        std::getline(saved, line);
+    EXPECT_EQ(line, "Total Chars:    4\r");
 }
 
 class CountInProgressTest : public WindowTest {

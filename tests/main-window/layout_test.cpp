@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -46,6 +47,42 @@ TEST_F(LayoutTest, WindowedControlsSitAtTheirDesignedPixels)
         EXPECT_EQ(QRect(widget->mapTo(window.get(), QPoint()), widget->size()), rect)
             << widget->accessibleName().toStdString();
 }
+
+struct OptionClick {
+    const char* name;
+    QPoint at; // in the window
+    std::int16_t selects;
+};
+
+void PrintTo(const OptionClick& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class OptionClickTest : public WindowTest, public testing::WithParamInterface<OptionClick> {};
+
+// The whole designed width of an option is the option, not only its circle
+// and caption; where two overlap by a pixel, the lower one lies in front.
+TEST_P(OptionClickTest, SelectsTheOptionUnderTheClick)
+{
+    const OptionClick& row = GetParam();
+    window->optSubset(std::int16_t((row.selects + 1) % 3)).setChecked(true);
+    QWidget* under = window->childAt(row.at);
+    ASSERT_NE(under, nullptr);
+    QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(window.get(), row.at));
+    for (std::int16_t i = 0; i < 3; ++i)
+        EXPECT_EQ(window->optSubset(i).isChecked(), i == row.selects) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, OptionClickTest,
+    testing::Values(OptionClick{"AZCaption", {750, 400}, 1},
+                    OptionClick{"AZRightPart", {800, 400}, 1},
+                    OptionClick{"AZTopRightCorner", {856, 393}, 1},
+                    OptionClick{"AllCharactersRightEnd", {850, 380}, 0},
+                    OptionClick{"AllCharactersTopLeftCorner", {728, 376}, 0},
+                    OptionClick{"PrintableOnlyBottomRightCorner", {856, 424}, 2},
+                    OptionClick{"OverlapOfAZAndPrintableOnly", {840, 408}, 2}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(LayoutTest, StartsWithItsInitialTextsAndOption)
 {

@@ -7,6 +7,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -77,38 +78,65 @@ INSTANTIATE_TEST_SUITE_P(Boxes, MessageBoxLookTest, testing::ValuesIn(kBoxes),
 
 using Answer = MessageBox::Answer;
 
+// How the user answers a box.
+enum class Gesture { Click, ReturnKey, CloseBox };
+
 struct AnswerStep {
     Buttons buttons;
-    QMessageBox::StandardButton press; // NoButton: closed from its title bar
+    Gesture gesture;
+    QMessageBox::StandardButton clicked; // for Click
     Answer answer;
 };
 
-// The boxes are kept and shown again: each time only what is pressed then
-// counts, and the text is the one given then.
-TEST(QtMessageBoxTest, BoxesShownAgainAnswerWhatIsPressedThisTime)
+// The boxes are kept and shown again: each time they open with their first
+// button focused and default, whichever had the focus before, only what is
+// pressed then counts, and the text is the one given then.
+TEST(QtMessageBoxTest, BoxesShownAgainOpenOnTheirFirstButtonAndAnswerWhatIsPressedThisTime)
 {
     const AnswerStep steps[] = {
-        {Buttons::YesNo, QMessageBox::Yes, Answer::Yes}, {Buttons::YesNo, QMessageBox::NoButton, Answer::No},
-        {Buttons::Ok, QMessageBox::Ok, Answer::Ok},      {Buttons::YesNo, QMessageBox::No, Answer::No},
-        {Buttons::Ok, QMessageBox::NoButton, Answer::Ok}, {Buttons::YesNo, QMessageBox::Yes, Answer::Yes},
+        {Buttons::YesNo, Gesture::Click, QMessageBox::Yes, Answer::Yes},
+        {Buttons::YesNo, Gesture::CloseBox, {}, Answer::No},
+        {Buttons::Ok, Gesture::Click, QMessageBox::Ok, Answer::Ok},
+        {Buttons::YesNo, Gesture::Click, QMessageBox::No, Answer::No},
+        {Buttons::YesNo, Gesture::ReturnKey, {}, Answer::Yes},
+        {Buttons::Ok, Gesture::CloseBox, {}, Answer::Ok},
+        {Buttons::YesNo, Gesture::Click, QMessageBox::No, Answer::No},
+        {Buttons::Ok, Gesture::ReturnKey, {}, Answer::Ok},
+        {Buttons::YesNo, Gesture::ReturnKey, {}, Answer::Yes},
     };
     QWidget owner;
+    owner.show();
     QtMessageBox boxes;
     int step = 0;
     for (const AnswerStep& row : steps) {
         const QString text = QStringLiteral("Message %1").arg(++step);
         QString shown;
+        QAbstractButton* focused = nullptr;
+        QAbstractButton* first = nullptr;
+        QPushButton* byDefault = nullptr;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(QTest::qWaitForWindowActive(box));
             shown = box->text();
-            if (row.press == QMessageBox::NoButton)
+            first = box->buttons().constFirst();
+            focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+            byDefault = box->defaultButton();
+            switch (row.gesture) {
+            case Gesture::Click: QTest::mouseClick(box->button(row.clicked), Qt::LeftButton); break;
+            case Gesture::ReturnKey: QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); break;
+            case Gesture::CloseBox: box->close(); break;
+            }
+            if (box->isVisible()) {
+                ADD_FAILURE() << "the box did not take the answer";
                 box->close();
-            else
-                box->button(row.press)->click();
+            }
         });
         EXPECT_EQ(boxes.MsgBox(&owner, text, row.buttons), row.answer) << text.toStdString();
         EXPECT_EQ(shown, text);
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(focused, first) << text.toStdString();
+        EXPECT_EQ(byDefault, first) << text.toStdString();
     }
     EXPECT_EQ(owner.findChildren<QMessageBox*>().size(), 2);
 }

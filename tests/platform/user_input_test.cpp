@@ -1,4 +1,5 @@
 #include "command_button.h"
+#include "no_thread_to_be_had.h"
 #include "user_interface_thread.h"
 #include "wait_without_input.h"
 
@@ -7,6 +8,7 @@
 #include <QKeyEvent>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -89,6 +91,28 @@ INSTANTIATE_TEST_SUITE_P(Inputs, InputDuringWork,
                            : row.param == Input::ReturnKey ? "ReturnKey"
                                                            : "SpaceKey");
     });
+
+// At the task limit the work is done here, to its end even when asked to
+// give up, and the input that came meanwhile is still dropped.
+TEST(RunWithoutInput, WithNoThreadToBeHadDoesTheWorkHere)
+{
+    const NoThreadToBeHad noThread;
+    CommandButton button(QStringLiteral("Calculate Frequencies"));
+    button.show();
+    Clicks clicks(button);
+    const std::atomic<bool> giveUp = true;
+    std::thread::id ranOn;
+    EXPECT_TRUE(runWithoutInput(
+        [&] {
+            ranOn = std::this_thread::get_id();
+            post(Input::MouseClick, button);
+            post(Input::ReturnKey, button);
+        },
+        &giveUp));
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clicks.count, 0);
+}
 
 TEST(DiscardUserInput, LetsAModalDialogOpenedMeanwhileTakeItsInput)
 {

@@ -2,8 +2,13 @@
 #include "form.h"
 #include "label.h"
 #include "line.h"
+#include "option_button.h"
+#include "picture_box.h"
 
 #include <QImage>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,6 +87,62 @@ TEST(LabelTest, ControlCodesArePaintedAsVisiblePictures)
     EXPECT_EQ(Label::visibleText(QString(QChar(0x81))), QString(QChar(0xFFFD)));
     EXPECT_EQ(Label::visibleText(QStringLiteral("a&<")), "a&<");
 }
+
+struct PointerMove {
+    const char* name;
+    QPoint from, to; // in the form, one motion from one to the other
+    bool hand;
+};
+
+void PrintTo(const PointerMove& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+// A link label with windowed controls 5 pixels beside and under it, and an
+// option button inside a box.
+constexpr QPoint kOnLink{40, 20}, kOnButton{95, 20}, kOnPicture{40, 50}, kOnOption{150, 20},
+    kOnForm{150, 80};
+
+class PointerMoveTest : public testing::TestWithParam<PointerMove> {};
+
+// The hand shows over the link only, however far the pointer goes in one
+// motion: the form hears no move over a windowed control.
+TEST_P(PointerMoveTest, ShowsTheHandOverTheLinkOnly)
+{
+    const PointerMove& row = GetParam();
+    Form form(kTwipScale, 200, 100);
+    Label& link = form.add<Label>();
+    link.setLeft(150);
+    link.setTop(150);
+    link.setWidth(900);
+    link.setHeight(300);
+    link.setMouseIcon(QCursor(Qt::PointingHandCursor));
+    link.setOnClick([] {});
+    auto* button = new QPushButton(QStringLiteral("Help"), &form);
+    button->setGeometry(75, 10, 40, 20);
+    auto* picture = new PictureBox(&form, QStringLiteral(":/dish.png"), QSize(150, 113));
+    picture->setGeometry(10, 35, 60, 30);
+    auto* box = new QWidget(&form);
+    box->setGeometry(120, 10, 60, 40);
+    auto* option = new OptionButton(QStringLiteral("A-Z"), box);
+    option->setGeometry(0, 0, 60, 20);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    QTest::mouseMove(&form, row.from);
+    QTest::mouseMove(&form, row.to);
+    EXPECT_EQ(form.windowHandle()->cursor().shape() == Qt::PointingHandCursor, row.hand);
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, PointerMoveTest,
+    testing::Values(PointerMove{"LinkToButton", kOnLink, kOnButton, false},
+                    PointerMove{"LinkToPicture", kOnLink, kOnPicture, false},
+                    PointerMove{"LinkToAnOptionInABox", kOnLink, kOnOption, false},
+                    PointerMove{"LinkToTheFormBeside", kOnLink, kOnForm, false},
+                    PointerMove{"ButtonToLink", kOnButton, kOnLink, true},
+                    PointerMove{"OptionToLink", kOnOption, kOnLink, true}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(LineTest, PaintsItsBorderColourAtItsWidth)
 {
