@@ -2,6 +2,7 @@
 // fill the table, the bars and the totals.
 #include "frm_main.h"
 
+#include "byte_statistics.h"
 #include "frequency_separator.h"
 #include "message_box.h"
 #include "messages.h"
@@ -34,6 +35,21 @@ void frmMain::btnCalcFrequency_Click()
         announceResults();
 }
 
+void frmMain::setSourceFile(const QByteArray& name)
+{
+    givenSourceText_ = QFile::decodeName(name);
+    givenSourceName_ = name;
+    txtSourceFile->setText(givenSourceText_);
+}
+
+QByteArray frmMain::sourcePath() const
+{
+    const QString text = txtSourceFile->text();
+    if (!givenSourceName_.isNull() && text == givenSourceText_)
+        return givenSourceName_;
+    return QFile::encodeName(text);
+}
+
 void frmMain::readFile()
 {
     const QString path = txtSourceFile->text();
@@ -47,10 +63,16 @@ void frmMain::readFile()
         ReadOptions options;
         ReadOutcome outcome;
         std::shared_ptr<const std::atomic<bool>> stop;
+        ByteStatistics statistics;
     };
-    auto count = std::make_shared<Count>(
-        Count{QFile::encodeName(path).toStdString(), services_.readSource, state, {}, {}, stopRequested_});
+    auto count = std::make_shared<Count>();
+    count->path = sourcePath().toStdString();
+    count->read = services_.readSource;
+    count->state = state;
+    count->stop = stopRequested_;
     count->options.stop = count->stop.get();
+    count->options.observer = &count->statistics;
+    statistics = {};
     const bool finished = runWithoutInput(
         [count] { count->outcome = count->read(count->path, count->state, count->options); },
         stopRequested_.get());
@@ -58,6 +80,11 @@ void frmMain::readFile()
         return; // the window is closing; the counts stay as the reset left them
     state = count->state;
     const ReadOutcome& outcome = count->outcome;
+    if (outcome.status == ReadStatus::Counted || outcome.status == ReadStatus::LimitReached) {
+        WideCounts counts{};
+        std::copy(state.charCounts.begin(), state.charCounts.end(), counts.begin());
+        statistics = count->statistics.figures(counts);
+    }
 
     switch (outcome.status) {
     case ReadStatus::Counted:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "byte_statistics.h"
 #include "common_dialog.h"
 #include "control_array.h"
 #include "form.h"
@@ -29,6 +30,9 @@ public:
 
     // The counting state of the last calculation.
     FrequencyState state;
+    // The figures of the bytes that the last calculation counted; none
+    // before the first, or where it counted nothing.
+    ByteFigures statistics;
 
     // Builds rows and bars 1 to 255 from the templates of index 0.
     void createObjects();
@@ -37,6 +41,10 @@ public:
     void resetObjects();
     // Counts the source file named in txtSourceFile into the state.
     void readFile();
+    // Puts a file's name in the source box, shown as well as text can show
+    // it, and counts that very file, whatever its bytes, for as long as the
+    // box's text stays as it was put.
+    void setSourceFile(const QByteArray& name);
     // Reads the source, works out the chosen subset and fills the display.
     void calculateFrequency();
 
@@ -104,7 +112,13 @@ private:
     void announceResults();
     QString resultsSentence() const;
 
+    // The bytes of the file that txtSourceFile names.
+    QByteArray sourcePath() const;
+
     WindowServices services_;
+    // The name that setSourceFile was given, and the text the box showed for it.
+    QByteArray givenSourceName_;
+    QString givenSourceText_;
     // What a handler is waiting for, if anything; no other handler starts
     // meanwhile.
     enum class Busy { No, Counting, Saving };

@@ -12,7 +12,15 @@ class frmMain;
 // LF.
 QString tableAsText(const frmMain& window);
 
+// The byte count and the six figures of the last calculation as a
+// spreadsheet takes them, one "name<TAB>value" line each, in this order:
+// "Total Chars", "Entropy", "Chi-square", "Chi-square percent", "Mean",
+// "Monte Carlo pi", "Serial correlation". A value is the shortest text that
+// reads back as the same number, with the locale's decimal separator, as
+// the table's; empty where the figure is undefined. Every line ends in LF.
+QString statisticsAsText(const frmMain& window);
+
 // Puts tableAsText on the clipboard on Ctrl+C, unless a text box with a
-// selection has the focus, and from a context menu "Copy Table" over the
-// table, the graph and the totals.
+// selection has the focus, and from a context menu over the table, the graph
+// and the totals: "Copy Table", and "Copy Statistics" for statisticsAsText.
 void installTableCopy(frmMain& window);
