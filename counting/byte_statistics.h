@@ -46,8 +46,10 @@ ByteFigures figuresOfCounts(const WideCounts& counts);
 class ByteStatistics final : public StretchObserver {
 public:
     enum class Kernel {
-        Chosen, // the vector kernels where the processor has AVX2, else Plain
+        Chosen, // the widest of the others that the processor has
         Plain,  // one byte or group at a time: the reference
+        Avx2,   // 32 bytes, 4 points a step
+        Avx512, // 64 bytes, 8 points a step (AVX-512 BW and VBMI)
     };
 
     explicit ByteStatistics(Kernel kernel = Kernel::Chosen);
@@ -61,8 +63,8 @@ public:
     // exactly, the Monte Carlo estimate and serial correlation are empty.
     ByteFigures figures(const WideCounts& counts) const;
 
-    // Where the plain kernels are the only ones.
-    static bool vectorKernelsAvailable();
+    // Whether this processor runs kernel; one it does not is Plain.
+    static bool kernelAvailable(Kernel kernel);
 
 private:
     // A stretch of the source seen in full, with what joining it to its

@@ -76,7 +76,8 @@ class KnownFiguresTest : public testing::TestWithParam<KnownRow> {};
 
 TEST_P(KnownFiguresTest, AsWorkedOutByHand)
 {
-    for (const auto kernel : {ByteStatistics::Kernel::Plain, ByteStatistics::Kernel::Chosen}) {
+    for (const auto kernel : {ByteStatistics::Kernel::Plain, ByteStatistics::Kernel::Avx2,
+                              ByteStatistics::Kernel::Avx512}) {
         const ByteFigures figures = inOneStretch(GetParam().bytes, kernel);
         const ByteFigures& expected = GetParam().figures;
         expectNear(figures.entropy, expected.entropy, 1e-12, "entropy");
@@ -129,6 +130,7 @@ const Delivery kDeliveries[] = {
     {"SmallPiecesShuffled", 1, 13, true, 1, false, ByteStatistics::Kernel::Chosen},
     {"BlocksInOrder", 4096, 4096, false, 1, false, ByteStatistics::Kernel::Chosen},
     {"UnevenBlocksOnFourThreads", 1, 70'000, true, 4, false, ByteStatistics::Kernel::Chosen},
+    {"UnevenBlocksAvx2", 1, 70'000, true, 1, false, ByteStatistics::Kernel::Avx2},
     {"HolesOnTwoThreads", 1, 5'000, true, 2, true, ByteStatistics::Kernel::Chosen},
     {"HolesPlain", 7, 7, false, 1, true, ByteStatistics::Kernel::Plain},
 };
@@ -239,21 +241,23 @@ TEST_P(DeliveryTest, FiguresAreThoseOfTheBytesInOrder)
 INSTANTIATE_TEST_SUITE_P(Deliveries, DeliveryTest, testing::ValuesIn(kDeliveries),
                          [](const auto& row) { return std::string(row.param.label); });
 
-// The vector kernels against the plain ones at every offset and length
-// around their steps, with bytes near the circle's edge.
-TEST(StatisticsKernelTest, VectorKernelsAgreeWithThePlainOnes)
+// Each vector kernel against the plain ones at every offset and length
+// around its steps, with bytes near the circle's edge.
+class StatisticsKernelTest : public testing::TestWithParam<ByteStatistics::Kernel> {};
+
+TEST_P(StatisticsKernelTest, AgreesWithThePlainOnes)
 {
-    if (!ByteStatistics::vectorKernelsAvailable())
-        GTEST_SKIP() << "this processor has no AVX2: the plain kernels are the only ones";
+    if (!ByteStatistics::kernelAvailable(GetParam()))
+        GTEST_SKIP() << "this processor does not run this kernel";
     std::mt19937 random(3);
     Bytes bytes(400);
     for (unsigned char& byte : bytes)
         byte = static_cast<unsigned char>(random() % 4 == 0 ? 255 : random() % 3 == 0 ? 0xB5 : random());
     for (std::size_t offset = 0; offset < 12; ++offset) {
-        for (std::size_t size = 1; size <= 120; ++size) {
+        for (std::size_t size = 1; size <= 200; ++size) {
             ByteStatistics plain(ByteStatistics::Kernel::Plain);
-            ByteStatistics chosen(ByteStatistics::Kernel::Chosen);
-            for (ByteStatistics* statistics : {&plain, &chosen}) {
+            ByteStatistics vector(GetParam());
+            for (ByteStatistics* statistics : {&plain, &vector}) {
                 statistics->zeros(0, std::int64_t(offset));
                 statistics->bytes(std::int64_t(offset), bytes.data() + offset, size);
             }
@@ -261,12 +265,18 @@ TEST(StatisticsKernelTest, VectorKernelsAgreeWithThePlainOnes)
             whole.insert(whole.end(), bytes.begin() + std::ptrdiff_t(offset),
                          bytes.begin() + std::ptrdiff_t(offset + size));
             const ByteFigures a = plain.figures(countsOf(whole));
-            const ByteFigures b = chosen.figures(countsOf(whole));
+            const ByteFigures b = vector.figures(countsOf(whole));
             ASSERT_TRUE(sameFigure(a.monteCarloPi, b.monteCarloPi)) << offset << " " << size;
             ASSERT_TRUE(sameFigure(a.serialCorrelation, b.serialCorrelation)) << offset << " " << size;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Kernels, StatisticsKernelTest,
+                         testing::Values(ByteStatistics::Kernel::Avx2, ByteStatistics::Kernel::Avx512),
+                         [](const auto& row) {
+                             return std::string(row.param == ByteStatistics::Kernel::Avx2 ? "Avx2" : "Avx512");
+                         });
 
 // A pass that leaves a gap or sees a stretch twice cannot give the figures
 // that need the bytes in order; those from the counts stay.
