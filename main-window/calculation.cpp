@@ -2,7 +2,6 @@
 // fill the table, the bars and the totals.
 #include "frm_main.h"
 
-#include "byte_statistics.h"
 #include "frequency_separator.h"
 #include "message_box.h"
 #include "messages.h"
@@ -63,16 +62,13 @@ void frmMain::readFile()
         ReadOptions options;
         ReadOutcome outcome;
         std::shared_ptr<const std::atomic<bool>> stop;
-        ByteStatistics statistics;
     };
-    auto count = std::make_shared<Count>();
-    count->path = sourcePath().toStdString();
-    count->read = services_.readSource;
-    count->state = state;
-    count->stop = stopRequested_;
+    const QByteArray source = sourcePath();
+    auto count = std::make_shared<Count>(
+        Count{source.toStdString(), services_.readSource, state, {}, {}, stopRequested_});
     count->options.stop = count->stop.get();
-    count->options.observer = &count->statistics;
-    statistics = {};
+    countedSource_.clear();
+    statistics_.reset();
     const bool finished = runWithoutInput(
         [count] { count->outcome = count->read(count->path, count->state, count->options); },
         stopRequested_.get());
@@ -81,9 +77,8 @@ void frmMain::readFile()
     state = count->state;
     const ReadOutcome& outcome = count->outcome;
     if (outcome.status == ReadStatus::Counted || outcome.status == ReadStatus::LimitReached) {
-        WideCounts counts{};
-        std::copy(state.charCounts.begin(), state.charCounts.end(), counts.begin());
-        statistics = count->statistics.figures(counts);
+        countedSource_ = source;
+        countedStamp_ = stampOf(source);
     }
 
     switch (outcome.status) {

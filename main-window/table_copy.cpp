@@ -53,9 +53,10 @@ void copyTable(const frmMain& window)
     QGuiApplication::clipboard()->setText(tableAsText(window));
 }
 
-void copyStatistics(const frmMain& window)
+void copyStatistics(frmMain& window)
 {
-    QGuiApplication::clipboard()->setText(statisticsAsText(window));
+    if (const auto figures = window.statisticsOfCount())
+        QGuiApplication::clipboard()->setText(statisticsAsText(window.state.totalChars, *figures));
 }
 
 QString figureText(const std::optional<double>& figure, const QString& decimalPoint)
@@ -111,10 +112,9 @@ QString tableAsText(const frmMain& window)
     return text;
 }
 
-QString statisticsAsText(const frmMain& window)
+QString statisticsAsText(std::int64_t bytes, const ByteFigures& figures)
 {
     const QString decimalPoint = QString::fromStdString(frequencySeparator());
-    const ByteFigures& figures = window.statistics;
     const std::pair<const char*, const std::optional<double>&> rows[] = {
         {"Entropy", figures.entropy},
         {"Chi-square", figures.chiSquare},
@@ -123,7 +123,7 @@ QString statisticsAsText(const frmMain& window)
         {"Monte Carlo pi", figures.monteCarloPi},
         {"Serial correlation", figures.serialCorrelation},
     };
-    QString text = line({QStringLiteral("Total Chars"), QString::fromStdString(countText(window.state.totalChars))});
+    QString text = line({QStringLiteral("Total Chars"), QString::fromStdString(countText(bytes))});
     for (const auto& [name, figure] : rows)
         text += line({QLatin1String(name), figureText(figure, decimalPoint)});
     return text;

@@ -39,15 +39,21 @@ TEST_F(TableCopyTest, TableOfASmallFileAsTabSeparatedLines)
     EXPECT_FALSE(tableAsText(*window).contains(u'\r'));
 }
 
+QString statisticsOf(frmMain& window)
+{
+    const auto figures = window.statisticsOfCount();
+    return figures ? statisticsAsText(window.state.totalChars, *figures) : QString();
+}
+
 TEST_F(TableCopyTest, StatisticsAsNameAndValueLines)
 {
-    EXPECT_EQ(statisticsAsText(*window), "Total Chars\t0\nEntropy\t\nChi-square\t\nChi-square percent\t\n"
-                                         "Mean\t\nMonte Carlo pi\t\nSerial correlation\t\n")
+    EXPECT_EQ(statisticsOf(*window), "Total Chars\t0\nEntropy\t\nChi-square\t\nChi-square percent\t\n"
+                                     "Mean\t\nMonte Carlo pi\t\nSerial correlation\t\n")
         << "nothing counted yet";
 
     // The subset does not matter: the figures are of every byte read.
     calculate(writeFile("small", "AAAB"), 1);
-    QStringList lines = statisticsAsText(*window).split(u'\n');
+    QStringList lines = statisticsOf(*window).split(u'\n');
     ASSERT_EQ(lines.size(), 7 + 1);
     EXPECT_EQ(lines[0], "Total Chars\t4");
     EXPECT_EQ(lines[1], "Entropy\t0.8112781244591328");
@@ -62,10 +68,33 @@ TEST_F(TableCopyTest, StatisticsAsNameAndValueLines)
     // In the locale's decimal separator, as the table's frequencies.
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    lines = statisticsAsText(*window).split(u'\n');
+    lines = statisticsOf(*window).split(u'\n');
     QLocale::setDefault(previous);
     EXPECT_EQ(lines[1], "Entropy\t0,8112781244591328");
     EXPECT_EQ(lines[4], "Mean\t65,25");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// The figures need the bytes in order, so the file is counted again: one
+// that has changed since gives none, and says so.
+TEST_F(TableCopyTest, StatisticsOfAFileChangedSinceItWasCounted)
+{
+    const QString path = writeFile("small", "AAAB");
+    calculate(path, 0);
+    writeFile("small", "AABA");
+    EXPECT_EQ(window->statisticsOfCount(), std::nullopt) << "the same counts in another order";
+    ASSERT_EQ(messages.shown.size(), std::size_t(1));
+    EXPECT_EQ(messages.shown.front().text, kChangedSinceCountedMessage);
+    EXPECT_EQ(messages.shown.front().text,
+              "The source file has changed since it was counted.  Calculate Frequencies again to copy its "
+              "statistics.");
+
+    calculate(path, 0);
+    ASSERT_TRUE(window->statisticsOfCount().has_value());
+    EXPECT_EQ(window->statisticsOfCount()->serialCorrelation, -1.0 / 3);
+    writeFile("small", "");
+    EXPECT_TRUE(window->statisticsOfCount().has_value()) << "worked out once a calculation";
+    EXPECT_EQ(messages.shown.size(), std::size_t(1));
 }
 
 // Where a right click offers "Copy Table": over the table, the graph and the
@@ -113,7 +142,7 @@ TEST_P(TableCopyMenuTest, RightClickOffersCopyTableWhereTheNumbersAre)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), tableAsText(*window));
     menu->actions()[1]->trigger();
     menu->close();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), statisticsAsText(*window));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), statisticsOf(*window));
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, TableCopyMenuTest, testing::ValuesIn(kMenuRows),
