@@ -162,7 +162,9 @@ int writeFormatWithoutWindow(const FormatRequest& request,
         ByteStatistics statistics;
         ReadOptions options;
         options.limit = -1;
-        options.observer = &statistics;
+        // Only JSON gives the figures; the rows need the counts alone.
+        if (request.format == MachineFormat::Json)
+            options.observer = &statistics;
         SourceCount count;
         const ReadOutcome outcome = countCommandLineSource(source, count, options);
         if (outcome.status != ReadStatus::Counted) {

@@ -48,9 +48,9 @@ struct FormatRequest {
     Subset subset = Subset::AllCharacters;
 };
 
-// Counts each source in turn, whole, whatever its size, with the six
-// figures, and writes it in the format (see formatSource), the header once
-// before the first. A source that cannot be counted gets its line in say and
+// Counts each source in turn, whole, whatever its size (for JSON with the
+// six figures), and writes it in the format (see formatSource), the header
+// once before the first. A source that cannot be counted gets its line in say and
 // the others are still written. Standard output gets each source as soon as
 // it is counted; a destination file gets them all at the end, written as
 // writeReportWithoutWindow writes one, and nothing where no source could be

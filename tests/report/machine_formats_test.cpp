@@ -1,6 +1,8 @@
 // The formats for programs, from the real program: figures against the peer
 // `ent`, counts against a plain loop, each format read back by a real parser,
 // standard input through a pipe, several sources, sizes past the limit.
+#include "machine_formats.h"
+#include "name_bytes.h"
 #include "program_run.h"
 
 #include <QJsonArray>
@@ -394,5 +396,58 @@ TEST_F(FormatsTest, NameThatIsNotUtf8)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "tallivor: n\xe9: No such file or directory\n");
 }
+
+// A name's bytes in each format: JSON keeps every byte (those outside
+// UTF-8 as \udcXX), CSV quotes, TSV escapes; as text the name keeps its
+// bytes too.
+struct NameRow {
+    const char* label;
+    QByteArray name;
+    QByteArray json;
+    QByteArray csv;
+    QByteArray tsv;
+};
+
+const NameRow kNames[] = {
+    {"Plain", "data/a.bin", R"("data/a.bin")", "data/a.bin", "data/a.bin"},
+    {"Utf8", "Gr\xc3\xb6\xc3\x9f-\xf0\x9f\x98\x80", "\"Gr\xc3\xb6\xc3\x9f-\xf0\x9f\x98\x80\"",
+     "Gr\xc3\xb6\xc3\x9f-\xf0\x9f\x98\x80", "Gr\xc3\xb6\xc3\x9f-\xf0\x9f\x98\x80"},
+    {"Latin1", "caf\xe9", R"("caf\udce9")", "caf\xef\xbf\xbd", "caf\xef\xbf\xbd"},
+    {"Overlong", "\xc0\xaf", R"("\udcc0\udcaf")", "\xef\xbf\xbd\xef\xbf\xbd", "\xef\xbf\xbd\xef\xbf\xbd"},
+    {"Surrogate", "\xed\xa0\x80", R"("\udced\udca0\udc80")", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd",
+     "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+    {"PastTheLastCodePoint", "\xf4\x90\x80\x80x", R"("\udcf4\udc90\udc80\udc80x")",
+     "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbdx", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbdx"},
+    {"CutShort", "\xe2\x82", R"("\udce2\udc82")", "\xef\xbf\xbd\xef\xbf\xbd", "\xef\xbf\xbd\xef\xbf\xbd"},
+    {"Separators", "a,b\t\"c\"\\d\r\ne", R"("a,b\u0009\"c\"\\d\u000d\u000ae")", "\"a,b\t\"\"c\"\"\\d\r\ne\"",
+     R"(a,b\t"c"\\d\r\ne)"},
+};
+
+void PrintTo(const NameRow& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+class NameTest : public testing::TestWithParam<NameRow> {};
+
+TEST_P(NameTest, KeepsItsBytesAsEachFormatCan)
+{
+    const NameRow& row = GetParam();
+    EXPECT_EQ(bytesOfText(textOfBytes(row.name)), row.name);
+    SourceResult source;
+    source.name = row.name;
+    const QByteArray json = formatSource(MachineFormat::Json, source, Subset::AllCharacters);
+    EXPECT_EQ(json.mid(8, json.indexOf(",\"bytes\"") - 8), row.json);
+    QJsonParseError error{};
+    QJsonDocument::fromJson(json, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QByteArray csv = formatSource(MachineFormat::Csv, source, Subset::AllCharacters);
+    EXPECT_TRUE(csv.startsWith(row.csv + ",0,00,0,0\n")) << csv.left(40).toStdString();
+    const QByteArray tsv = formatSource(MachineFormat::Tsv, source, Subset::AllCharacters);
+    EXPECT_TRUE(tsv.startsWith(row.tsv + "\t0\t00\t0\t0\n")) << tsv.left(40).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, NameTest, testing::ValuesIn(kNames),
+                         [](const auto& row) { return std::string(row.param.label); });
 
 } // namespace
