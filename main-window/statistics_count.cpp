@@ -62,6 +62,8 @@ std::optional<ByteFigures> frmMain::statisticsOfCount()
     count->stop = stopRequested_;
     count->options.stop = count->stop.get();
     count->options.observer = &count->statistics;
+    // Cheaper for an observer than mapping (see writeFormatWithoutWindow).
+    count->options.mapCached = false;
     const bool finished = runWithoutInput(
         [count] { count->outcome = count->read(count->path, count->state, count->options); },
         stopRequested_.get());

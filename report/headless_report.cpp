@@ -163,8 +163,13 @@ int writeFormatWithoutWindow(const FormatRequest& request,
         ReadOptions options;
         options.limit = -1;
         // Only JSON gives the figures; the rows need the counts alone.
-        if (request.format == MachineFormat::Json)
+        if (request.format == MachineFormat::Json) {
             options.observer = &statistics;
+            // An observer sees a mapped stretch through a copy the engine
+            // makes: reading cached stretches into a buffer instead costs
+            // less than mapping them and copying.
+            options.mapCached = false;
+        }
         SourceCount count;
         const ReadOutcome outcome = countCommandLineSource(source, count, options);
         if (outcome.status != ReadStatus::Counted) {
