@@ -120,6 +120,10 @@ CommandLine withoutWindow(const QCommandLineParser& parser, const QList<QByteArr
     }
     command.destination = report ? parser.value(kReport)
                                  : parser.isSet(kOutput) ? parser.value(kOutput) : QStringLiteral("-");
+    // Files are written by their names as text, which cannot keep a byte
+    // outside UTF-8: such a name would be written as another.
+    if (QString::fromUtf8(bytesOfText(command.destination)) != command.destination)
+        return misuse(QStringLiteral("The name of DEST is not UTF-8: give one that is."));
     if (!format->machine) {
         if (files.size() != 1)
             return misuse(report ? QStringLiteral("--report needs exactly one SOURCE file.")

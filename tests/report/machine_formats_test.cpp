@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -395,6 +396,16 @@ TEST_F(FormatsTest, NameThatIsNotUtf8)
     const ProgramRun missing = runShell(QStringLiteral("exec \"$0\" --format csv \"$(printf 'n\\351')\""));
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "tallivor: n\xe9: No such file or directory\n");
+
+    // A destination is written by its name as text: one outside UTF-8 is
+    // refused rather than written under another name.
+    const ProgramRun output = runShell(
+        QStringLiteral("cd \"$1\" && exec \"$0\" --format csv --output \"$(printf 'out\\351')\" caf*"),
+        {folder.path()});
+    EXPECT_EQ(output.status, 2);
+    EXPECT_TRUE(output.err.startsWith("tallivor: The name of DEST is not UTF-8: give one that is.\n"));
+    const std::filesystem::directory_iterator entries(QFile::encodeName(folder.path()).toStdString());
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "nothing written";
 }
 
 // A name's bytes in each format: JSON keeps every byte (those outside
