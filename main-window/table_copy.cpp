@@ -92,7 +92,12 @@ void showCopyMenu(frmMain& window, const QPoint& position)
     auto* menu = new QMenu(&window);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(QStringLiteral("Copy Table"), &window, [&window] { copyTable(window); });
-    menu->addAction(QStringLiteral("Copy Statistics"), &window, [&window] { copyStatistics(window); });
+    QAction* statistics = menu->addAction(QStringLiteral("Copy Statistics"));
+    // Working the figures out may count the file again, waiting in an event
+    // loop of its own: not inside the menu's handler, whose menu that loop
+    // would delete under it.
+    QObject::connect(statistics, &QAction::triggered, &window, [&window] { copyStatistics(window); },
+                     Qt::QueuedConnection);
     // Not exec(): nothing waits on the open menu.
     menu->popup(window.mapToGlobal(position));
 }
