@@ -2,10 +2,10 @@
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libfontconfig-dev
 RUN_PACKAGES := fonts-dejavu-core fonts-liberation fonts-symbola
 TEST_PACKAGES := libgtest-dev libgmock-dev xvfb xauth x11-utils desktop-file-utils appstream man-db qt6-base-private-dev \
-	acl attr e2fsprogs xdotool openbox fuse3 libfuse3-dev pkg-config
+	acl attr e2fsprogs xdotool openbox fuse3 libfuse3-dev pkg-config ent python3
 PACKAGE_PACKAGES := dpkg-dev file lintian
 SCREENSHOT_PACKAGES := xvfb x11-utils xdotool imagemagick
-# The peer that the headless report is timed against.
+# The peer that the headless report and the formats are timed against.
 BENCH_PACKAGES := ent
 SCREEN_READER_PACKAGES := orca speech-dispatcher openbox at-spi2-core python3-pyatspi dbus dbus-x11 xdotool xvfb xauth
 # The virtual display `make screenshots` starts.
@@ -56,6 +56,7 @@ bench: packages-run
 	build/release/bench/window_bench
 	build/release/bench/report_bench
 	build/release/bench/memory_bench
+	build/release/bench/formats_bench
 	@scripts/ensure-packages xvfb time
 	bench/startup-ratio build/release
 

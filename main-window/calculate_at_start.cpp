@@ -2,13 +2,12 @@
 
 #include "frm_main.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-void calculateAtStart(frmMain& window, const QString& source)
+void calculateAtStart(frmMain& window, const QByteArray& source)
 {
-    window.txtSourceFile->setText(source);
+    window.setSourceFile(source);
     // Queued, so the window is on screen before a message box asks over it.
     QTimer::singleShot(0, window.btnCalcFrequency, &QPushButton::click);
 }

@@ -17,9 +17,12 @@
 
 namespace {
 
-QString readFailureMessage(const QString& path, int error)
+QString readFailureMessage(const QString& path, const ReadOutcome& outcome)
 {
-    return QString::fromLatin1(kReadFailedMessage).arg(path, qt_error_string(error));
+    const QString reason = outcome.status == ReadStatus::Changed
+        ? QString::fromLatin1(kChangedWhileCountedReason)
+        : qt_error_string(outcome.error);
+    return QString::fromLatin1(kReadFailedMessage).arg(path, reason);
 }
 
 } // namespace
@@ -32,6 +35,21 @@ void frmMain::btnCalcFrequency_Click()
         close();
     else
         announceResults();
+}
+
+void frmMain::setSourceFile(const QByteArray& name)
+{
+    givenSourceText_ = QFile::decodeName(name);
+    givenSourceName_ = name;
+    txtSourceFile->setText(givenSourceText_);
+}
+
+QByteArray frmMain::sourcePath() const
+{
+    const QString text = txtSourceFile->text();
+    if (!givenSourceName_.isNull() && text == givenSourceText_)
+        return givenSourceName_;
+    return QFile::encodeName(text);
 }
 
 void frmMain::readFile()
@@ -48,9 +66,12 @@ void frmMain::readFile()
         ReadOutcome outcome;
         std::shared_ptr<const std::atomic<bool>> stop;
     };
+    const QByteArray source = sourcePath();
     auto count = std::make_shared<Count>(
-        Count{QFile::encodeName(path).toStdString(), services_.readSource, state, {}, {}, stopRequested_});
+        Count{source.toStdString(), services_.readSource, state, {}, {}, stopRequested_});
     count->options.stop = count->stop.get();
+    countedSource_.clear();
+    statistics_.reset();
     const bool finished = runWithoutInput(
         [count] { count->outcome = count->read(count->path, count->state, count->options); },
         stopRequested_.get());
@@ -58,6 +79,10 @@ void frmMain::readFile()
         return; // the window is closing; the counts stay as the reset left them
     state = count->state;
     const ReadOutcome& outcome = count->outcome;
+    if (outcome.status == ReadStatus::Counted || outcome.status == ReadStatus::LimitReached) {
+        countedSource_ = source;
+        countedStamp_ = stampOf(source);
+    }
 
     switch (outcome.status) {
     case ReadStatus::Counted:
@@ -72,7 +97,8 @@ void frmMain::readFile()
                                     MessageBox::Buttons::Ok);
         break;
     case ReadStatus::ReadFailed:
-        services_.messageBox.MsgBox(this, readFailureMessage(path, outcome.error),
+    case ReadStatus::Changed:
+        services_.messageBox.MsgBox(this, readFailureMessage(path, outcome),
                                     MessageBox::Buttons::Ok);
         break;
     }

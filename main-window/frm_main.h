@@ -1,5 +1,6 @@
 #pragma once
 
+#include "byte_statistics.h"
 #include "common_dialog.h"
 #include "control_array.h"
 #include "form.h"
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 class frmHelp;
 class QLabel;
@@ -37,6 +39,18 @@ public:
     void resetObjects();
     // Counts the source file named in txtSourceFile into the state.
     void readFile();
+    // Puts a file's name in the source box, shown as well as text can show
+    // it, and counts that very file, whatever its bytes, for as long as the
+    // box's text stays as it was put.
+    void setSourceFile(const QByteArray& name);
+    // The six figures of the bytes that the last calculation counted: all
+    // empty where it counted none. They need the bytes in order, which a
+    // calculation does not keep, so the first asking after a calculation
+    // counts the same file again, as a calculation does (hourglass, input
+    // dropped); where the file no longer gives the same counts, a message
+    // says so and there are none. None either when the window is asked to
+    // close meanwhile; it then closes.
+    std::optional<ByteFigures> statisticsOfCount();
     // Reads the source, works out the chosen subset and fills the display.
     void calculateFrequency();
 
@@ -104,7 +118,30 @@ private:
     void announceResults();
     QString resultsSentence() const;
 
+    // The bytes of the file that txtSourceFile names.
+    QByteArray sourcePath() const;
+
     WindowServices services_;
+    // The name that setSourceFile was given, and the text the box showed for it.
+    QByteArray givenSourceName_;
+    QString givenSourceText_;
+    // What a file was when it was counted: a write since changes it, even
+    // one that keeps the counts.
+    struct FileStamp {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t modifiedSeconds = 0;
+        std::int64_t modifiedNanoseconds = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static std::optional<FileStamp> stampOf(const QByteArray& path);
+
+    // The file that the last calculation counted, null where it counted
+    // none, what it was then, and its figures once worked out.
+    QByteArray countedSource_;
+    std::optional<FileStamp> countedStamp_;
+    std::optional<ByteFigures> statistics_;
     // What a handler is waiting for, if anything; no other handler starts
     // meanwhile.
     enum class Busy { No, Counting, Saving };

@@ -35,7 +35,8 @@ int main(int argc, char* argv[])
         // before they have been dealt with.
         const QCoreApplication core(argc, argv);
         nameTheProgram();
-        command = parseCommandLine(QCoreApplication::arguments());
+        // The bytes themselves: a name that is not UTF-8 must still name its file.
+        command = parseCommandLine(argumentsOf(argc, argv));
         if (const auto status = runWithoutWindow(command))
             return *status;
     }
@@ -57,7 +58,7 @@ int main(int argc, char* argv[])
     DesktopAddressOpener addressOpener;
     frmMain window({messageBox, filePrompt, addressOpener});
     window.show();
-    if (command.source)
-        calculateAtStart(window, *command.source);
+    if (!command.sources.isEmpty())
+        calculateAtStart(window, command.sources.front());
     return QApplication::exec();
 }

@@ -1,7 +1,9 @@
 #include "table_copy.h"
 
 #include "character_captions.h"
+#include "frequency_separator.h"
 #include "frm_main.h"
+#include "text_forms.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -10,6 +12,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QShortcut>
+#include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -49,6 +53,21 @@ void copyTable(const frmMain& window)
     QGuiApplication::clipboard()->setText(tableAsText(window));
 }
 
+void copyStatistics(frmMain& window)
+{
+    if (const auto figures = window.statisticsOfCount())
+        QGuiApplication::clipboard()->setText(statisticsAsText(window.state.totalChars, *figures));
+}
+
+QString figureText(const std::optional<double>& figure, const QString& decimalPoint)
+{
+    if (!figure || !std::isfinite(*figure))
+        return {};
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, *figure);
+    return QString::fromLatin1(text, result.ptr - text).replace(u'.', decimalPoint);
+}
+
 // A text box takes Ctrl+C for itself even with nothing selected; then the
 // window's copy is meant.
 class CopyWithoutSelection : public QObject {
@@ -73,6 +92,12 @@ void showCopyMenu(frmMain& window, const QPoint& position)
     auto* menu = new QMenu(&window);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(QStringLiteral("Copy Table"), &window, [&window] { copyTable(window); });
+    QAction* statistics = menu->addAction(QStringLiteral("Copy Statistics"));
+    // Working the figures out may count the file again, waiting in an event
+    // loop of its own: not inside the menu's handler, whose menu that loop
+    // would delete under it.
+    QObject::connect(statistics, &QAction::triggered, &window, [&window] { copyStatistics(window); },
+                     Qt::QueuedConnection);
     // Not exec(): nothing waits on the open menu.
     menu->popup(window.mapToGlobal(position));
 }
@@ -89,6 +114,23 @@ QString tableAsText(const frmMain& window)
     text += line({QStringLiteral("Total Chars"), window.lblTotalChars->Caption()});
     text += line({QStringLiteral("Selected"), window.lblSelectedChars->Caption()});
     text += line({QStringLiteral("Largest frequency"), window.lblMaxFreq->Caption()});
+    return text;
+}
+
+QString statisticsAsText(std::int64_t bytes, const ByteFigures& figures)
+{
+    const QString decimalPoint = QString::fromStdString(frequencySeparator());
+    const std::pair<const char*, const std::optional<double>&> rows[] = {
+        {"Entropy", figures.entropy},
+        {"Chi-square", figures.chiSquare},
+        {"Chi-square percent", figures.chiSquarePercent},
+        {"Mean", figures.mean},
+        {"Monte Carlo pi", figures.monteCarloPi},
+        {"Serial correlation", figures.serialCorrelation},
+    };
+    QString text = line({QStringLiteral("Total Chars"), QString::fromStdString(countText(bytes))});
+    for (const auto& [name, figure] : rows)
+        text += line({QLatin1String(name), figureText(figure, decimalPoint)});
     return text;
 }
 

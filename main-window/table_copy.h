@@ -1,6 +1,9 @@
 #pragma once
 
+#include "byte_statistics.h"
+
 #include <QString>
+#include <cstdint>
 
 class frmMain;
 
@@ -12,7 +15,21 @@ class frmMain;
 // LF.
 QString tableAsText(const frmMain& window);
 
+// The number of bytes counted and the six figures, as a spreadsheet takes
+// them, one "name<TAB>value" line each, in this order: "Total Chars",
+// "Entropy", "Chi-square", "Chi-square percent", "Mean", "Monte Carlo pi",
+// "Serial correlation". A value is the shortest text that reads back as the
+// same number, with the locale's decimal separator, as the table's; empty
+// where the figure is undefined. Every line ends in LF.
+QString statisticsAsText(std::int64_t bytes, const ByteFigures& figures);
+
+// What "Copy Statistics" says where the source no longer gives the counts
+// that the table shows.
+inline const QString kChangedSinceCountedMessage = QStringLiteral(
+    "The source file has changed since it was counted.  Calculate Frequencies again to copy its statistics.");
+
 // Puts tableAsText on the clipboard on Ctrl+C, unless a text box with a
-// selection has the focus, and from a context menu "Copy Table" over the
-// table, the graph and the totals.
+// selection has the focus, and from a context menu over the table, the graph
+// and the totals: "Copy Table", and "Copy Statistics" for statisticsAsText
+// of the last calculation (see frmMain::statisticsOfCount).
 void installTableCopy(frmMain& window);

@@ -1,8 +1,7 @@
 #include "frequency_report.h"
 
+#include "name_bytes.h"
 #include "web_addresses.h"
-
-#include <QFile>
 
 namespace {
 
@@ -34,7 +33,7 @@ QByteArray formatReport(const ReportSnapshot& snapshot)
     out.reserve(8192);
     appendLine(out, QByteArray("Tallivor by ") + kMakerHost);
     appendLine(out, {});
-    appendLine(out, "File:    \t" + QFile::encodeName(snapshot.sourceFile));
+    appendLine(out, "File:    \t" + bytesOfText(snapshot.sourceFile));
     appendLine(out, "Total Chars:    " + snapshot.totalChars.toLocal8Bit());
     appendLine(out, {});
     if (const auto option = snapshot.subsetOption; option && *option >= 0 && *option < 3)

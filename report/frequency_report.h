@@ -18,7 +18,7 @@ struct ReportRow {
 // What the main window shows at the moment of saving, as its controls hold
 // it. Nothing here comes from the counts behind the display.
 struct ReportSnapshot {
-    QString sourceFile;    // the source box's text
+    QString sourceFile;    // the source box's text; a name's bytes as textOfBytes keeps them
     QString totalChars;    // the captions of the two totals
     QString selectedChars;
     std::optional<int> subsetOption; // the first selected option, 0 to 2; none when none is

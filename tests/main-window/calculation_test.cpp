@@ -5,6 +5,7 @@
 #include "no_thread_to_be_had.h"
 #include "user_interface_thread.h"
 
+#include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <atomic>
@@ -115,6 +116,22 @@ TEST_F(CalculationTest, ReadErrorIsReportedWithItsReasonAndShowsZeros)
     EXPECT_EQ(window->MousePointer(), Form::Arrow);
 }
 
+// A file that kept changing while it was counted is a read failure with
+// that reason, never a partial count shown as the file's.
+TEST_F(CalculationTest, AFileThatKeptChangingIsReportedAndShowsZeros)
+{
+    window = std::make_unique<frmMain>(WindowServices{
+        messages, files, links, [](const std::string&, FrequencyState&, const ReadOptions&) {
+            return ReadOutcome{ReadStatus::Changed, 0, 0};
+        }});
+    const QString path = writeFile("changing", "AB");
+    calculate(path);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "The source file could not be read:  " + path + "\n\nThe file changed while it was counted.");
+    EXPECT_EQ(totals(*window), "0 0 0");
+}
+
 TEST_F(CalculationTest, RepeatingGivesTheSameAndAnOptionAloneChangesNothing)
 {
     const QString path = writeFile("aaab", "AAAB");
@@ -150,7 +167,7 @@ TEST_F(CalculationTest, WithNoThreadToBeHadCountsAndSavesAllTheSame)
 {
     const NoThreadToBeHad noThread;
     window->show();
-    calculateAtStart(*window, writeFile("aaab", "AAAB"));
+    calculateAtStart(*window, QFile::encodeName(writeFile("aaab", "AAAB")));
     QCoreApplication::processEvents();
     EXPECT_EQ(totals(*window), "4 4 0.75");
     EXPECT_EQ(window->MousePointer(), Form::Arrow);

@@ -8,6 +8,9 @@
 #include <QTest>
 #include <QFile>
 #include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -33,9 +36,23 @@ const CommandRow kRows[] = {
     {"ReportOfTwoSources", {"--report", "-", "%TEXT%", "%TEXT%"}, 2, Stream::Err,
      "tallivor: --report needs exactly one SOURCE file."},
     {"SubsetWithoutReport", {"--subset", "all", "%TEXT%"}, 2, Stream::Err,
-     "tallivor: --subset goes with --report only."},
+     "tallivor: --subset goes with --report or --format only."},
     {"UnknownSubset", {"--report", "-", "--subset", "lower", "%TEXT%"}, 2, Stream::Err,
-     "tallivor: Unknown subset 'lower': use all, a-z or printable."},
+     "tallivor: Unknown subset 'lower': use all, A-Z or printable."},
+    {"LowerCaseSubset", {"--format", "csv", "--subset", "a-z", "%TEXT%"}, 2, Stream::Err,
+     "tallivor: The subset 'a-z' holds the upper-case letters only: it is spelled A-Z."},
+    {"UnknownFormat", {"--format", "xml", "%TEXT%"}, 2, Stream::Err,
+     "tallivor: Unknown format 'xml': use report, json, csv or tsv."},
+    {"ReportAndOutput", {"--report", "-", "--output", "%DIR%/r.txt", "%TEXT%"}, 2, Stream::Err,
+     "tallivor: --report DEST is --format report --output DEST: give one of them."},
+    {"ReportAsJson", {"--report", "%DIR%/r.txt", "--format", "json", "%TEXT%"}, 2, Stream::Err,
+     "tallivor: --report writes the report format: use --output DEST with --format json."},
+    {"FormatWithoutSource", {"--format", "json"}, 2, Stream::Err,
+     "tallivor: --format json needs a SOURCE file, or - for standard input."},
+    {"FormatReportOfTwoSources", {"--format", "report", "%TEXT%", "%TEXT%"}, 2, Stream::Err,
+     "tallivor: --format report needs exactly one SOURCE file."},
+    {"StandardInputTwice", {"--format", "tsv", "-", "%TEXT%", "-"}, 2, Stream::Err,
+     "tallivor: Standard input (-) can be read only once."},
     {"TwoFiles", {"%TEXT%", "%TEXT%"}, 2, Stream::Err, "tallivor: Only one FILE can be opened."},
     {"WindowWithoutDisplay", {}, 1, Stream::Err,
      "tallivor: No display could be opened for the window: set DISPLAY (X11) or WAYLAND_DISPLAY "
@@ -49,18 +66,27 @@ const CommandRow kRows[] = {
      ":4093"},
     {"HelpBesideADisplayThatDoesNotAnswer", {"--help"}, 0, Stream::Out, "Usage: tallivor [FILE]", ":4093"},
     {"ReportToOutput", {"--report", "-", "%TEXT%"}, 0, Stream::Out, "Tallivor by quorvex.example\r"},
-    {"ReportOfAToZ", {"--report", "%DIR%/r.txt", "--subset", "a-z", "%TEXT%"}, 0, Stream::Err, ""},
+    {"ReportOfAToZ", {"--report", "%DIR%/r.txt", "--subset", "A-Z", "%TEXT%"}, 0, Stream::Err, ""},
+    {"ReportOfHiddenFile", {"--report", "-", "%DIR%/.hidden"}, 0, Stream::Out, "Tallivor by quorvex.example\r"},
     {"ReportOfMissingSource", {"--report", "%DIR%/r.txt", "%DIR%/none"}, 1, Stream::Err,
-     "tallivor: Please select an input file before attempting to calculate frequencies."},
-    {"ReportOfAFolder", {"--report", "%DIR%/r.txt", "%DIR%"}, 1, Stream::Err,
-     "tallivor: Please select an input file before attempting to calculate frequencies."},
+     "tallivor: %DIR%/none: No such file or directory"},
+    {"ReportOfAFolder", {"--report", "%DIR%/r.txt", "%DIR%"}, 1, Stream::Err, "tallivor: %DIR%: Is a directory"},
     {"ReportOfUnreadableSource", {"--report", "%DIR%/r.txt", "/proc/self/mem"}, 1, Stream::Err,
-     "tallivor: The source file could not be read:  /proc/self/mem: Input/output error."},
+     "tallivor: /proc/self/mem: Input/output error"},
+    {"CsvToOutput", {"--format", "csv", "%TEXT%"}, 0, Stream::Out, "file,code,hex,count,frequency"},
+    {"CsvOfMissingSource", {"--format", "csv", "%DIR%/none"}, 1, Stream::Err,
+     "tallivor: %DIR%/none: No such file or directory"},
+    {"JsonOfADevice", {"--format", "json", "/dev/null"}, 1, Stream::Err,
+     "tallivor: /dev/null: Is a character device, not a file"},
+    {"JsonOfANamedPipe", {"--format", "json", "%DIR%/fifo"}, 1, Stream::Err,
+     "tallivor: %DIR%/fifo: Is a named pipe, not a file; read it as standard input (-)"},
+    {"TsvIntoMissingFolder", {"--format", "tsv", "--output", "%DIR%/no/r.txt", "%TEXT%"}, 1, Stream::Err,
+     "tallivor: The report could not be written to:  %DIR%/no/r.txt: No such file or directory."},
     {"ReportIntoMissingFolder", {"--report", "%DIR%/no/r.txt", "%TEXT%"}, 1, Stream::Err,
      "tallivor: The report could not be written to:  %DIR%/no/r.txt: No such file or directory."},
     {"ReportToEmptyName", {"--report", "", "%TEXT%"}, 1, Stream::Err,
      "tallivor: Please type in or select a destination file before attempting to save."},
-    {"ReportPastTheLimit", {"--report", "/dev/null", "%DIR%/huge"}, 0, Stream::Err,
+    {"ReportPastTheLimit", {"--report", "/dev/null", "%DIR%/huge"}, 3, Stream::Err,
      "tallivor: Input file size exceeds this programs maximum of 2100000000 chars.  Counting stopped "
      "at this point, but results will be valid up to this point."},
 };
@@ -70,7 +96,21 @@ void PrintTo(const CommandRow& row, std::ostream* out)
     *out << row.label;
 }
 
-class CommandLineTest : public WindowTest, public testing::WithParamInterface<CommandRow> {
+// Each command line in the C locale and in a German one, whose decimal comma
+// the report uses and the formats for programs do not; the system's reasons
+// stay in English for the comparison.
+struct LocaleRow {
+    const char* label;
+    const char* lang;
+};
+const LocaleRow kLocales[] = {{"C", "C.UTF-8"}, {"German", "de_DE.UTF-8"}};
+
+void PrintTo(const LocaleRow& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+class CommandLineTest : public WindowTest, public testing::WithParamInterface<std::tuple<CommandRow, LocaleRow>> {
 protected:
     QString expand(QString text) const
     {
@@ -82,8 +122,10 @@ protected:
 
 TEST_P(CommandLineTest, EndsWithItsStatusAndSaysItFirst)
 {
-    const CommandRow& row = GetParam();
+    const auto& [row, locale] = GetParam();
     writeFile("text.txt", "Hello, World!\n");
+    writeFile(".hidden", "Hidden");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     // Longer than the limit, but a hole: counted without being read.
     std::filesystem::resize_file(writeFile("huge", "").toStdString(), 2'100'000'001);
     QStringList arguments;
@@ -91,6 +133,9 @@ TEST_P(CommandLineTest, EndsWithItsStatusAndSaysItFirst)
         arguments << expand(argument);
 
     QProcessEnvironment environment = withoutDisplay();
+    environment.remove(QStringLiteral("LC_ALL"));
+    environment.insert(QStringLiteral("LANG"), QLatin1String(locale.lang));
+    environment.insert(QStringLiteral("LC_MESSAGES"), QStringLiteral("C.UTF-8"));
     if (row.display)
         environment.insert(QStringLiteral("DISPLAY"), QLatin1String(row.display));
     const ProgramRun run = runProgram(arguments, environment);
@@ -111,7 +156,7 @@ TEST_P(CommandLineTest, EndsWithItsStatusAndSaysItFirst)
 TEST_F(CommandLineTest, FileIsCountedAsIfCalculateWasPressed)
 {
     const QString relative = QStringLiteral("no/such/file");
-    calculateAtStart(*window, relative);
+    calculateAtStart(*window, relative.toUtf8());
     window->show();
     QTRY_COMPARE(messages.shown.size(), std::size_t(1));
     EXPECT_EQ(messages.shown.front().text,
@@ -119,9 +164,40 @@ TEST_F(CommandLineTest, FileIsCountedAsIfCalculateWasPressed)
     EXPECT_EQ(window->txtSourceFile->text(), relative);
 
     const QString path = writeFile("three", "abc");
-    calculateAtStart(*window, path);
+    calculateAtStart(*window, QFile::encodeName(path));
     QTRY_COMPARE(window->lblTotalChars->Caption(), QStringLiteral("3"));
     EXPECT_EQ(window->txtSourceFile->text(), path);
+    EXPECT_EQ(messages.shown.size(), std::size_t(1));
+}
+
+// A name that is not UTF-8: the box shows it as well as text can, the very
+// file is counted for as long as the box's text stays, and the report names
+// it as the box does.
+TEST_F(CommandLineTest, NameThatIsNotUtf8IsCounted)
+{
+    const QString folder = QString::fromStdString(dir.string());
+    const QByteArray name = QFile::encodeName(folder) + "/caf\xe9.txt";
+    std::ofstream(name.toStdString(), std::ios::binary) << "AAAB";
+    calculateAtStart(*window, name);
+    window->show();
+    QTRY_COMPARE(window->lblTotalChars->Caption(), QStringLiteral("4"));
+    const QString shown = folder + QStringLiteral("/caf\uFFFD.txt");
+    EXPECT_EQ(window->txtSourceFile->text(), shown);
+    EXPECT_TRUE(messages.shown.empty());
+
+    const QString report = folder + QStringLiteral("/report.txt");
+    window->txtDestinationFile->setText(report);
+    window->btnSaveFrequencies_Click();
+    QFile saved(report);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("\r\nFile:    \t" + shown.toUtf8() + "\r\nTotal Chars:    4\r\n"));
+
+    window->txtSourceFile->setText(shown + u'x');
+    window->btnCalcFrequency_Click();
+    ASSERT_EQ(messages.shown.size(), std::size_t(1)) << "another text names another file";
+    window->txtSourceFile->setText(shown);
+    window->btnCalcFrequency_Click();
+    EXPECT_EQ(window->lblTotalChars->Caption(), QStringLiteral("4"));
     EXPECT_EQ(messages.shown.size(), std::size_t(1));
 }
 
@@ -141,7 +217,10 @@ TEST_F(CommandLineTest, ClosedStandardOutputIsReportedAsAFailure)
               "tallivor: The report could not be written to:  standard output: Bad file descriptor.\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(WithoutDisplay, CommandLineTest, testing::ValuesIn(kRows),
-                         [](const auto& row) { return std::string(row.param.label); });
+INSTANTIATE_TEST_SUITE_P(WithoutDisplay, CommandLineTest,
+                         testing::Combine(testing::ValuesIn(kRows), testing::ValuesIn(kLocales)),
+                         [](const auto& row) {
+                             return std::string(std::get<0>(row.param).label) + "_" + std::get<1>(row.param).label;
+                         });
 
 } // namespace

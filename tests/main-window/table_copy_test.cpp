@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLocale>
 #include <QMenu>
+#include <QTest>
 
 namespace {
 
@@ -36,6 +38,64 @@ TEST_F(TableCopyTest, TableOfASmallFileAsTabSeparatedLines)
     EXPECT_EQ(lines[258], "Selected\t4");
     EXPECT_EQ(lines[259], "Largest frequency\t0.5");
     EXPECT_FALSE(tableAsText(*window).contains(u'\r'));
+}
+
+QString statisticsOf(frmMain& window)
+{
+    const auto figures = window.statisticsOfCount();
+    return figures ? statisticsAsText(window.state.totalChars, *figures) : QString();
+}
+
+TEST_F(TableCopyTest, StatisticsAsNameAndValueLines)
+{
+    EXPECT_EQ(statisticsOf(*window), "Total Chars\t0\nEntropy\t\nChi-square\t\nChi-square percent\t\n"
+                                     "Mean\t\nMonte Carlo pi\t\nSerial correlation\t\n")
+        << "nothing counted yet";
+
+    // The subset does not matter: the figures are of every byte read.
+    calculate(writeFile("small", "AAAB"), 1);
+    QStringList lines = statisticsOf(*window).split(u'\n');
+    ASSERT_EQ(lines.size(), 7 + 1);
+    EXPECT_EQ(lines[0], "Total Chars\t4");
+    EXPECT_EQ(lines[1], "Entropy\t0.8112781244591328");
+    EXPECT_EQ(lines[2], "Chi-square\t636");
+    ASSERT_TRUE(lines[3].startsWith("Chi-square percent\t")) << lines[3].toStdString();
+    EXPECT_LT(lines[3].section(u'\t', 1).toDouble(), 1e-20);
+    EXPECT_EQ(lines[4], "Mean\t65.25");
+    EXPECT_EQ(lines[5], "Monte Carlo pi\t") << "fewer than 6 bytes";
+    EXPECT_EQ(lines[6], "Serial correlation\t-0.3333333333333333");
+    EXPECT_EQ(lines[7], QString());
+
+    // In the locale's decimal separator, as the table's frequencies.
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    lines = statisticsOf(*window).split(u'\n');
+    QLocale::setDefault(previous);
+    EXPECT_EQ(lines[1], "Entropy\t0,8112781244591328");
+    EXPECT_EQ(lines[4], "Mean\t65,25");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// The figures need the bytes in order, so the file is counted again: one
+// that has changed since gives none, and says so.
+TEST_F(TableCopyTest, StatisticsOfAFileChangedSinceItWasCounted)
+{
+    const QString path = writeFile("small", "AAAB");
+    calculate(path, 0);
+    writeFile("small", "AABA");
+    EXPECT_EQ(window->statisticsOfCount(), std::nullopt) << "the same counts in another order";
+    ASSERT_EQ(messages.shown.size(), std::size_t(1));
+    EXPECT_EQ(messages.shown.front().text, kChangedSinceCountedMessage);
+    EXPECT_EQ(messages.shown.front().text,
+              "The source file has changed since it was counted.  Calculate Frequencies again to copy its "
+              "statistics.");
+
+    calculate(path, 0);
+    ASSERT_TRUE(window->statisticsOfCount().has_value());
+    EXPECT_EQ(window->statisticsOfCount()->serialCorrelation, -1.0 / 3);
+    writeFile("small", "");
+    EXPECT_TRUE(window->statisticsOfCount().has_value()) << "worked out once a calculation";
+    EXPECT_EQ(messages.shown.size(), std::size_t(1));
 }
 
 // Where a right click offers "Copy Table": over the table, the graph and the
@@ -76,11 +136,17 @@ TEST_P(TableCopyMenuTest, RightClickOffersCopyTableWhereTheNumbersAre)
     ASSERT_EQ(menu != nullptr, GetParam().offered);
     if (!menu)
         return;
-    ASSERT_EQ(menu->actions().size(), 1);
-    EXPECT_EQ(menu->actions().front()->text(), "Copy Table");
-    menu->actions().front()->trigger();
-    menu->close();
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), "Copy Table");
+    EXPECT_EQ(menu->actions()[1]->text(), "Copy Statistics");
+    menu->actions()[0]->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), tableAsText(*window));
+    menu->actions()[1]->trigger();
+    menu->close();
+    // Only once the menu's handler has returned: the count waits in an
+    // event loop, which would delete the menu under its handler.
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), tableAsText(*window));
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), statisticsOf(*window));
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, TableCopyMenuTest, testing::ValuesIn(kMenuRows),

@@ -38,7 +38,7 @@ struct SubsetChoice {
     const char* argument;
     int option;
 };
-const SubsetChoice kSubsets[] = {{"all", 0}, {"a-z", 1}, {"printable", 2}};
+const SubsetChoice kSubsets[] = {{"all", 0}, {"A-Z", 1}, {"printable", 2}};
 
 // The locale as the window has it, and as the environment gives it.
 struct LocaleChoice {
@@ -126,7 +126,7 @@ TEST_F(ReportTest, TerminateDuringTheWriteWaitsForItsEnd)
         return ::write(fd, data, size);
     };
     QStringList said;
-    const int status = writeReportWithoutWindow({source, pathIn("report.txt"), Subset::AllCharacters},
+    const int status = writeReportWithoutWindow({QFile::encodeName(source), pathIn("report.txt"), Subset::AllCharacters},
                                                 [&said](const QString& line) { said << line; }, write);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(said.isEmpty()) << said.join(u'\n').toStdString();
