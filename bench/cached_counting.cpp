@@ -9,6 +9,7 @@
 #include "source_file.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -47,7 +48,7 @@ std::vector<unsigned char> firstBytes(const std::string& path, std::size_t size)
 
 // One add per byte into a 256-entry table, its address independent of any
 // data: the most a single core can store, whatever the kernel.
-void storeCeiling(std::size_t bytes, ByteCounts& table)
+void storeCeiling(std::size_t bytes, std::array<std::uint32_t, 256>& table)
 {
     for (std::size_t i = 0; i < bytes; i += 256)
 #pragma GCC unroll 16
@@ -71,7 +72,7 @@ void countInMemory(const std::vector<unsigned char>& bytes)
 void countNaively(const std::string& path)
 {
     std::vector<unsigned char> buffer(kBlock);
-    ByteCounts counts{};
+    WideCounts counts{};
     const int fd = ::open(path.c_str(), O_RDONLY);
     ssize_t got = 0;
     while ((got = ::read(fd, buffer.data(), buffer.size())) > 0)
@@ -169,7 +170,7 @@ int runCachedBench()
     bool sparseExact = true;
     const double memoryBytes = double(kMemorySample) * kMemoryPasses;
     for (int round = 0; round < kRounds; ++round) {
-        ByteCounts table{};
+        std::array<std::uint32_t, 256> table{};
         keepBest(ceiling, memoryBytes / 1e9 / seconds([&] { storeCeiling(std::size_t(memoryBytes), table); }));
         for (DataSet& set : sets) {
             const auto sample = firstBytes(set.path, kMemorySample);

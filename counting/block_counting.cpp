@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-ByteCounts countOnThreads(int workers, const std::function<void(ByteCounter& counter)>& count)
+WideCounts countOnThreads(int workers, const std::function<void(ByteCounter& counter)>& count)
 {
     std::vector<std::unique_ptr<ByteCounter>> counters;
     for (int i = 0; i <= workers; ++i)
@@ -20,7 +20,7 @@ ByteCounts countOnThreads(int workers, const std::function<void(ByteCounter& cou
         }
         count(*counters[0]);
     }
-    ByteCounts total{};
+    WideCounts total{};
     for (const auto& counter : counters)
         addCounts(total, counter->counts());
     return total;

@@ -9,4 +9,4 @@
 // every thread has ended. The threads share out the input among themselves
 // (count() claims its part), so no lock is held while reading or counting.
 // Memory: one counter a thread. Threads that cannot be had are done without.
-ByteCounts countOnThreads(int workers, const std::function<void(ByteCounter& counter)>& count);
+WideCounts countOnThreads(int workers, const std::function<void(ByteCounter& counter)>& count);

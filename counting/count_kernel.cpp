@@ -81,7 +81,7 @@ std::size_t runLength(const unsigned char* p, const unsigned char* end, unsigned
 // Gives the number of strides counted as runs.
 template <bool Runs, std::size_t Tables>
 std::size_t countSingles(const unsigned char* p, const unsigned char* end,
-                         std::array<ByteCounts, Tables>& tables)
+                         std::array<std::array<std::uint32_t, 256>, Tables>& tables)
 {
     std::size_t runs = 0;
     while (end - p >= std::ptrdiff_t{kStride}) {
@@ -112,7 +112,7 @@ std::size_t countSingles(const unsigned char* p, const unsigned char* end,
 // bytes gives two pairs: fewer loads than one a pair, and no shifts of
 // longer words.
 void countPairs(const unsigned char* p, const unsigned char* end, std::uint32_t* pairs,
-                ByteCounts& singles)
+                std::array<std::uint32_t, 256>& singles)
 {
     while (end - p >= std::ptrdiff_t{kStride}) {
         __builtin_prefetch(p + kPrefetchAhead);
@@ -137,7 +137,7 @@ void countPairs(const unsigned char* p, const unsigned char* end, std::uint32_t*
 
 } // namespace
 
-void countBytesReference(const unsigned char* data, std::size_t size, ByteCounts& counts)
+void countBytesReference(const unsigned char* data, std::size_t size, WideCounts& counts)
 {
     for (std::size_t i = 0; i < size; ++i)
         counts[data[i]]++;
@@ -151,6 +151,19 @@ ByteCounter::ByteCounter(Kernel kernel)
 ByteCounter::~ByteCounter() = default;
 
 void ByteCounter::add(const unsigned char* data, std::size_t size)
+{
+    while (size > 0) {
+        const std::size_t piece = std::min(size, kFoldAfter - sinceFold_);
+        addBlock(data, piece);
+        sinceFold_ += piece;
+        if (sinceFold_ == kFoldAfter)
+            fold();
+        data += piece;
+        size -= piece;
+    }
+}
+
+void ByteCounter::addBlock(const unsigned char* data, std::size_t size)
 {
     const unsigned char* const end = data + size;
     Kernel kernel = kernel_;
@@ -197,17 +210,35 @@ std::uint32_t* ByteCounter::pairTable()
     return pairs_.get();
 }
 
-ByteCounts ByteCounter::counts() const
+void ByteCounter::fold()
 {
-    ByteCounts total{};
-    for (const ByteCounts& table : singles_)
-        addCounts(total, table);
+    addCounts(folded_, tableCounts());
+    for (Table& table : singles_)
+        table.fill(0);
+    if (pairs_)
+        std::fill_n(pairs_.get(), kPairTableSize, 0);
+    sinceFold_ = 0;
+}
+
+WideCounts ByteCounter::counts() const
+{
+    WideCounts total = tableCounts();
+    addCounts(total, folded_);
+    return total;
+}
+
+WideCounts ByteCounter::tableCounts() const
+{
+    WideCounts total{};
+    for (const Table& table : singles_)
+        for (int v = 0; v < 256; ++v)
+            total[v] += table[v];
     if (!pairs_)
         return total;
     // A pair's index is its two bytes read as one 16-bit number; each pair
     // counts once for each of its bytes, whichever the byte order.
     for (int high = 0; high < 256; ++high) {
-        std::uint32_t row = 0;
+        std::uint64_t row = 0;
         for (int low = 0; low < 256; ++low) {
             const std::uint32_t n = pairs_[high << 8 | low];
             row += n;

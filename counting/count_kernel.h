@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <memory>
 
-// Occurrences of each byte value. Unsigned 32 bits suffice: no caller counts
-// more than the source limit, which is below 2^31.
-using ByteCounts = std::array<std::uint32_t, 256>;
+// Occurrences of each byte value in a count of any size.
+using WideCounts = std::array<std::uint64_t, 256>;
 
 // Adds the counts of more to total, value by value.
-inline void addCounts(ByteCounts& total, const ByteCounts& more)
+inline void addCounts(WideCounts& total, const WideCounts& more)
 {
     for (int v = 0; v < 256; ++v)
         total[v] += more[v];
@@ -18,12 +17,14 @@ inline void addCounts(ByteCounts& total, const ByteCounts& more)
 
 // The plain loop, one increment per byte: the reference every faster kernel
 // is tested against.
-void countBytesReference(const unsigned char* data, std::size_t size, ByteCounts& counts);
+void countBytesReference(const unsigned char* data, std::size_t size, WideCounts& counts);
 
 // Counts the bytes of many blocks, one after the other, into tables that are
 // zeroed when the counter is made and summed only by counts(), so a count
-// pays for them once however many blocks it has. At most 2^32 - 1
-// occurrences of any one value. Not thread-safe: one counter per thread.
+// pays for them once however many blocks it has. The tables hold 32-bit
+// counters, which cost half the cache of wider ones; they are folded into
+// 64-bit totals every 2 GiB, so any number of bytes can be added. Not
+// thread-safe: one counter per thread.
 class ByteCounter {
 public:
     enum class Kernel {
@@ -44,19 +45,30 @@ public:
     // Adds the occurrences of each byte of data[0, size).
     void add(const unsigned char* data, std::size_t size);
     // The occurrences of every value added so far.
-    ByteCounts counts() const;
+    WideCounts counts() const;
+
+    // Below this many bytes added since the last fold, no 32-bit counter of
+    // the tables can overflow.
+    static constexpr std::size_t kFoldAfter = std::size_t{1} << 31;
 
 private:
     static constexpr int kSubTables = 8;
-    using SubTables = std::array<ByteCounts, kSubTables>;
+    using Table = std::array<std::uint32_t, 256>;
+    using SubTables = std::array<Table, kSubTables>;
 
+    void addBlock(const unsigned char* data, std::size_t size);
     // Counts data[0, size) and chooses the kernel for the rest of the block
     // that it begins.
     Kernel countSample(const unsigned char* data, std::size_t size);
     std::uint32_t* pairTable();
+    // Moves the tables' counts into folded_ and zeroes them.
+    void fold();
+    WideCounts tableCounts() const;
 
     Kernel kernel_;
     alignas(64) SubTables singles_{};
-    std::array<ByteCounts, 1> sample_{};
+    std::array<Table, 1> sample_{};
     std::unique_ptr<std::uint32_t[]> pairs_; // 65,536 entries, made on first use
+    std::size_t sinceFold_ = 0;              // bytes added since the tables were last folded
+    WideCounts folded_{};
 };

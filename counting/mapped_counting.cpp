@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <csetjmp>
 #include <csignal>
+#include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -62,10 +65,12 @@ void installFaultHandler()
     ::sigaction(SIGBUS, &action, nullptr);
 }
 
-// False when the mapping faulted. Nothing with a destructor lives between
-// here and the fault, so the jump out of the handler skips no clean-up.
-bool countGuarded(ByteCounter& counter, const unsigned char* data, std::size_t size,
-                  std::size_t step, const std::atomic<bool>* stop)
+// Runs work(data, size) with the faults of [data, data + size) taken over:
+// false when the mapping faulted. Nothing with a destructor may live between
+// here and the fault, so the jump out of the handler skips no clean-up: work
+// owns nothing.
+template <typename Work>
+bool runGuarded(const unsigned char* data, std::size_t size, Work work)
 {
     FaultGuard guard{{}, data, data + size};
     // 1: the signal mask is restored by the jump, so SIGBUS, blocked while
@@ -77,24 +82,59 @@ bool countGuarded(ByteCounter& counter, const unsigned char* data, std::size_t s
     }
     activeGuard = &guard;
     std::atomic_signal_fence(std::memory_order_seq_cst);
+    work(data, size);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    activeGuard = nullptr;
+    return true;
+}
+
+bool countGuarded(ByteCounter& counter, const unsigned char* data, std::size_t size,
+                  std::size_t step, const std::atomic<bool>* stop)
+{
+    return runGuarded(data, size, [&counter, step, stop](const unsigned char* p, std::size_t n) {
+        for (std::size_t at = 0; at < n; at += step) {
+            if (stop && stop->load(std::memory_order_relaxed))
+                break;
+            counter.add(p + at, std::min(step, n - at));
+        }
+    });
+}
+
+// Each step is copied out of the mapping under the guard, then counted and
+// shown to the observer from the copy, where the observer's own code cannot
+// fault.
+bool countCopied(ByteCounter& counter, const unsigned char* data, std::size_t size, std::int64_t offset,
+                 unsigned char* copy, std::size_t step, const std::atomic<bool>* stop,
+                 StretchObserver& observer)
+{
     for (std::size_t at = 0; at < size; at += step) {
         if (stop && stop->load(std::memory_order_relaxed))
             break;
-        counter.add(data + at, std::min(step, size - at));
+        const std::size_t n = std::min(step, size - at);
+        if (!runGuarded(data + at, n, [copy](const unsigned char* p, std::size_t k) { std::memcpy(copy, p, k); }))
+            return false;
+        counter.add(copy, n);
+        observer.bytes(offset + std::int64_t(at), copy, n);
     }
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    activeGuard = nullptr;
     return true;
 }
 
 } // namespace
 
 InPlaceCount countInPlace(int fd, std::int64_t offset, std::int64_t size, ByteCounter& counter,
-                          std::size_t step, const std::atomic<bool>* stop)
+                          std::size_t step, const std::atomic<bool>* stop, StretchObserver* observer)
 {
     static const std::int64_t page = ::sysconf(_SC_PAGESIZE);
     installFaultHandler();
     InPlaceCount result;
+    std::unique_ptr<unsigned char[]> copy;
+    if (observer) {
+        copy.reset(new (std::nothrow) unsigned char[step]);
+        if (!copy) {
+            result.status = InPlaceCount::NotMapped;
+            return result;
+        }
+    }
     while (result.bytes < size) {
         if (stop && stop->load(std::memory_order_relaxed))
             return result;
@@ -110,8 +150,10 @@ InPlaceCount countInPlace(int fd, std::int64_t offset, std::int64_t size, ByteCo
             result.status = InPlaceCount::NotMapped;
             return result;
         }
-        const bool counted = countGuarded(counter, static_cast<const unsigned char*>(map) + (at - start),
-                                          static_cast<std::size_t>(length), step, stop);
+        const auto* data = static_cast<const unsigned char*>(map) + (at - start);
+        const bool counted = observer ? countCopied(counter, data, static_cast<std::size_t>(length), at,
+                                                    copy.get(), step, stop, *observer)
+                                      : countGuarded(counter, data, static_cast<std::size_t>(length), step, stop);
         ::munmap(map, mapped);
         if (!counted) {
             result.status = InPlaceCount::Faulted;

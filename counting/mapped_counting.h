@@ -1,6 +1,7 @@
 #pragma once
 
 #include "count_kernel.h"
+#include "source_count.h"
 
 #include <atomic>
 #include <cstddef>
@@ -21,6 +22,9 @@ struct InPlaceCount {
 // `step` bytes with a look at *stop (when given) before each. A file cut
 // short under a mapping makes the access fault; that fault is caught here and
 // reported as Faulted instead of ending the process with a bus error.
-// Faults anywhere else go on to whatever handled them before.
+// Faults anywhere else go on to whatever handled them before. An observer
+// (when given) sees each step, copied out of the mapping first, so that no
+// fault can happen in its code.
 InPlaceCount countInPlace(int fd, std::int64_t offset, std::int64_t size, ByteCounter& counter,
-                          std::size_t step, const std::atomic<bool>* stop);
+                          std::size_t step, const std::atomic<bool>* stop,
+                          StretchObserver* observer = nullptr);

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
+#include <memory>
+#include <new>
+#include <poll.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -54,7 +58,7 @@ std::int64_t currentSize(int fd)
 }
 
 struct Pass {
-    ByteCounts counts{};
+    WideCounts counts{};
     std::int64_t total = 0;
     int error = 0;
     std::int64_t errorAt = 0;
@@ -72,6 +76,7 @@ Pass countOnce(int fd, const DirectFile& direct, const ReadOptions& options, std
     file.readAt = options.readAt ? options.readAt : ReadAt(::pread);
     file.blockSize = options.blockSize;
     file.stop = options.stop;
+    file.observer = options.observer;
     file.mapCached = mapCached;
     file.planEnd = std::min(currentSize(fd), limit);
     file.threads = workers + 1;
@@ -88,12 +93,41 @@ Pass countOnce(int fd, const DirectFile& direct, const ReadOptions& options, std
         }
     }
     pass.routes = file.routesTaken();
-    pass.counts[0] += static_cast<std::uint32_t>(pass.routes.holes);
+    pass.counts[0] += static_cast<std::uint64_t>(pass.routes.holes);
     pass.total = file.counted;
     pass.error = file.error;
     pass.errorAt = file.errorAt;
     pass.cutShort = file.cutShort;
     return pass;
+}
+
+bool stopRequested(const ReadOptions& options)
+{
+    return options.stop && options.stop->load();
+}
+
+std::int64_t limitOf(const ReadOptions& options)
+{
+    return options.limit < 0 ? std::numeric_limits<std::int64_t>::max() : options.limit;
+}
+
+ReadStatus endStatus(const ReadOptions& options, std::int64_t total)
+{
+    return options.limit >= 0 && total >= options.limit ? ReadStatus::LimitReached : ReadStatus::Counted;
+}
+
+// Waits until fd has something to give (or its end, or an error) or a stop is
+// requested; true if the stop came.
+bool waitForInput(int fd, const ReadOptions& options)
+{
+    for (;;) {
+        if (stopRequested(options))
+            return true;
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = ::poll(&watched, 1, options.stop ? 100 : -1);
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            return false;
+    }
 }
 
 } // namespace
@@ -113,17 +147,15 @@ bool sourceExists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
-                           const ReadOptions& options)
+ReadOutcome countSourceFile(const std::string& path, SourceCount& count, const ReadOptions& options)
 {
-    if (!sourceExists(path))
-        return {};
+    count = {};
     int error = 0;
     const int fd = openRegularFile(path, error);
     if (fd < 0)
         return failure(error);
 
-    const std::int64_t limit = kSourceLimit - std::int64_t{state.totalChars};
+    const std::int64_t limit = limitOf(options);
     const DirectFile direct(options.readColdDirect ? fd : -1);
     if (direct.fd() >= 0) {
         // What is read through the cache is then only what the stretches that
@@ -132,25 +164,78 @@ ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
     }
     const bool mapCached = options.mapCached && !servedFromAfar(fd);
     Pass pass = countOnce(fd, direct, options, limit, options.workers, mapCached);
-    const auto stopRequested = [&options] { return options.stop && options.stop->load(); };
-    if (pass.cutShort && pass.error == 0 && !stopRequested()) {
+    bool changed = false;
+    if (pass.cutShort && pass.error == 0 && !stopRequested(options)) {
         // Cut short while it was counted: once more, by one thread, up to
         // where it now ends, the file counted as it is now.
+        if (options.observer)
+            options.observer->restart();
         pass = countOnce(fd, direct, options, limit, 0, false);
+        changed = pass.cutShort;
     }
     ::close(fd);
 
-    if (pass.error != 0) {
-        clearCounts(state);
+    if (pass.error != 0)
         return {ReadStatus::ReadFailed, pass.error, pass.errorAt, pass.routes};
-    }
-    if (stopRequested()) {
-        clearCounts(state);
+    if (stopRequested(options))
         return {ReadStatus::Stopped, {}, pass.total, pass.routes};
+    if (changed)
+        return {ReadStatus::Changed, {}, pass.total, pass.routes};
+    count.counts = pass.counts;
+    count.total = pass.total;
+    return {endStatus(options, pass.total), {}, pass.total, pass.routes};
+}
+
+ReadOutcome countStream(int fd, SourceCount& count, const ReadOptions& options)
+{
+    count = {};
+    const std::size_t size = std::max<std::size_t>(options.blockSize, 1);
+    const std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
+    if (!buffer)
+        return failure(ENOMEM);
+    const std::int64_t limit = limitOf(options);
+    ByteCounter counter;
+    std::int64_t total = 0;
+    while (total < limit) {
+        if (waitForInput(fd, options))
+            return {ReadStatus::Stopped, {}, total, {}};
+        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(size, limit - total));
+        const ssize_t got = ::read(fd, buffer.get(), wanted);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
+        if (got < 0)
+            return {ReadStatus::ReadFailed, errno, total, {}};
+        if (got == 0)
+            break;
+        counter.add(buffer.get(), static_cast<std::size_t>(got));
+        if (options.observer)
+            options.observer->bytes(total, buffer.get(), static_cast<std::size_t>(got));
+        total += got;
+    }
+    count.counts = counter.counts();
+    count.total = total;
+    ReadOutcome outcome{endStatus(options, total), {}, total, {}};
+    outcome.routes.buffered = total;
+    return outcome;
+}
+
+ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
+                           const ReadOptions& options)
+{
+    if (!sourceExists(path))
+        return {};
+    ReadOptions narrowed = options;
+    narrowed.limit = kSourceLimit - std::int64_t{state.totalChars};
+    if (options.limit >= 0)
+        narrowed.limit = std::min(narrowed.limit, options.limit);
+    SourceCount count;
+    const ReadOutcome outcome = countSourceFile(path, count, narrowed);
+    if (outcome.status != ReadStatus::Counted && outcome.status != ReadStatus::LimitReached) {
+        clearCounts(state);
+        return outcome;
     }
     for (int v = 0; v < 256; ++v)
-        state.charCounts[v] += static_cast<std::int32_t>(pass.counts[v]);
-    state.totalChars += static_cast<std::int32_t>(pass.total);
-    const ReadStatus status = pass.total >= limit ? ReadStatus::LimitReached : ReadStatus::Counted;
-    return {status, {}, pass.total, pass.routes};
+        state.charCounts[v] += static_cast<std::int32_t>(count.counts[v]);
+    state.totalChars += static_cast<std::int32_t>(count.total);
+    return outcome;
 }

@@ -2,6 +2,7 @@
 
 #include "frequency_state.h"
 #include "read_call.h"
+#include "source_count.h"
 #include "window_counting.h"
 
 #include <atomic>
@@ -22,9 +23,11 @@ bool sourceExists(const std::string& path);
 enum class ReadStatus {
     Missing,      // the existence test failed; nothing was read
     Counted,      // the whole file was counted
-    LimitReached, // counting stopped after exactly kSourceLimit bytes
+    LimitReached, // counting stopped after exactly the limit's bytes
     ReadFailed,   // the file could not be opened or read; counts are zeroed
     Stopped,      // a stop was requested before the end; counts are zeroed
+    Changed,      // the file changed while it was counted, every time it was
+                  // counted; counts are zeroed
 };
 
 struct ReadOutcome {
@@ -35,7 +38,7 @@ struct ReadOutcome {
     }
 
     ReadStatus status = ReadStatus::Missing;
-    int error = 0; // the system's error number, for ReadFailed
+    int error = 0; // the system's error number, for ReadFailed; 0 otherwise
     // Bytes counted; for ReadFailed, where the read that failed began.
     std::int64_t bytesRead = 0;
     ReadRoutes routes; // how the counted bytes were got
@@ -57,9 +60,33 @@ struct ReadOptions {
     // Set from any thread to end the count early; looked at before each block
     // is read and before each block is counted. Null: never stops.
     const std::atomic<bool>* stop = nullptr;
+    // At most this many bytes are counted; no limit where negative.
+    std::int64_t limit = kSourceLimit;
+    // Sees every stretch counted; null: none. Costs nothing where null.
+    StretchObserver* observer = nullptr;
 
     static int defaultWorkers();
 };
+
+// Counts the file at path as it is named: no existence test (a hidden file is
+// counted), the path opened as it is, without blocking. What is not a regular
+// file fails with ReadFailed and the system's error number: EISDIR for a
+// folder, EINVAL for a device or a FIFO, whatever the open gave for a socket
+// (ENXIO). From the first byte to its end or options.limit, with every
+// guarantee that readSourceFile gives (threads, routes, holes, a file cut
+// short or growing, read failures, stop). count is set to what was counted,
+// and zeroed for any status but Counted and LimitReached. 64-bit counts: any
+// size.
+ReadOutcome countSourceFile(const std::string& path, SourceCount& count, const ReadOptions& options = {});
+
+// Counts what fd gives until its end (a pipe, standard input, a terminal),
+// read after read on the calling thread into one buffer of
+// options.blockSize: memory stays flat whatever the length. No byte past
+// options.limit is read from fd. options.stop is looked at before each read
+// and, while fd has nothing to give, ten times a second. options.observer
+// sees the bytes at offsets that run from 0; threads and routes do not apply.
+// count is set as countSourceFile sets it.
+ReadOutcome countStream(int fd, SourceCount& count, const ReadOptions& options = {});
 
 // Counts the bytes of the file at path into state.charCounts and
 // state.totalChars, from its first byte to its end or to kSourceLimit bytes,
@@ -73,8 +100,9 @@ struct ReadOptions {
 // limit cutting them as it cuts data. A file cut short during the count is
 // counted again, up to its new end. On ReadFailed the counts and the total
 // are zeroed, so nothing partial is ever shown as the file's; the same holds
-// on Stopped, which comes within a block's time of the request, with every
-// thread joined and the file closed. Memory use does not depend on the
-// file's size.
+// on Changed and on Stopped, which comes within a block's time of the
+// request, with every thread joined and the file closed. Memory use does not
+// depend on the file's size. options.limit, where not negative, lowers the
+// limit further.
 ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
                            const ReadOptions& options = {});

@@ -94,6 +94,8 @@ private:
         for (std::int64_t at = start; at < end && !file_.ended();) {
             const Extent extent = extentAt(at, end);
             if (extent.hole) {
+                if (file_.observer)
+                    file_.observer->zeros(at, extent.length);
                 file_.routes.holes += extent.length;
                 file_.counted += extent.length;
                 at += extent.length;
@@ -187,7 +189,8 @@ private:
 
     std::int64_t countCached(std::int64_t at, std::int64_t size)
     {
-        const InPlaceCount result = countInPlace(file_.fd, at, size, counter_, file_.blockSize, file_.stop);
+        const InPlaceCount result =
+            countInPlace(file_.fd, at, size, counter_, file_.blockSize, file_.stop, file_.observer);
         file_.routes.inPlace += result.bytes;
         switch (result.status) {
         case InPlaceCount::Counted:
@@ -217,10 +220,13 @@ private:
         if (!readAhead_)
             readAhead_ = std::make_unique<ReadAhead>(file_.readAt, file_.direct->fd(), requestSize_,
                                                      file_.direct->alignment(), kReadsInFlight);
-        const ReadAhead::Result result = readAhead_->read(begin, end, [this](const unsigned char* data, std::size_t n) {
-            countSteps(data, n);
-            return !file_.stopRequested();
-        });
+        std::int64_t delivered = begin;
+        const ReadAhead::Result result =
+            readAhead_->read(begin, end, [this, &delivered](const unsigned char* data, std::size_t n) {
+                countSteps(delivered, data, n);
+                delivered += static_cast<std::int64_t>(n);
+                return !file_.stopRequested();
+            });
         file_.routes.direct += result.bytes;
         std::int64_t done = begin + result.bytes;
         if (result.error == EINVAL) {
@@ -259,17 +265,24 @@ private:
                 fail(errno, at + done);
             if (got <= 0)
                 break;
-            counter_.add(buffer_.get(), static_cast<std::size_t>(got));
+            count(at + done, buffer_.get(), static_cast<std::size_t>(got));
             file_.routes.buffered += got;
             done += got;
         }
         return done;
     }
 
-    void countSteps(const unsigned char* data, std::size_t size)
+    void countSteps(std::int64_t offset, const unsigned char* data, std::size_t size)
     {
         for (std::size_t at = 0; at < size && !file_.stopRequested(); at += file_.blockSize)
-            counter_.add(data + at, std::min(file_.blockSize, size - at));
+            count(offset + std::int64_t(at), data + at, std::min(file_.blockSize, size - at));
+    }
+
+    void count(std::int64_t offset, const unsigned char* data, std::size_t size)
+    {
+        counter_.add(data, size);
+        if (file_.observer)
+            file_.observer->bytes(offset, data, size);
     }
 
     void fail(int error, std::int64_t at)

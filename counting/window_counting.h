@@ -3,6 +3,7 @@
 #include "count_kernel.h"
 #include "direct_reading.h"
 #include "read_call.h"
+#include "source_count.h"
 
 #include <atomic>
 #include <cstddef>
@@ -26,6 +27,7 @@ struct FileCount {
     ReadAt readAt;
     std::size_t blockSize = 1 << 20;    // the step of counting and of looking at *stop
     const std::atomic<bool>* stop = nullptr;
+    StretchObserver* observer = nullptr; // sees every stretch counted, or none
     bool mapCached = true;              // count cached stretches where they lie
     std::int64_t planEnd = 0;           // the size when the pass began, at most the limit
     int threads = 1;

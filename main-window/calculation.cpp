@@ -72,6 +72,7 @@ void frmMain::readFile()
                                     MessageBox::Buttons::Ok);
         break;
     case ReadStatus::ReadFailed:
+    case ReadStatus::Changed:
         services_.messageBox.MsgBox(this, readFailureMessage(path, outcome.error),
                                     MessageBox::Buttons::Ok);
         break;

@@ -102,6 +102,7 @@ int writeReportWithoutWindow(const ReportRequest& request,
         say(QString::fromLatin1(kMissingSourceMessage));
         return 1;
     case ReadStatus::ReadFailed:
+    case ReadStatus::Changed:
         say(oneLine(QString::fromLatin1(kReadFailedMessage)
                         .arg(request.source, qt_error_string(outcome.error))));
         return 1;

@@ -14,12 +14,12 @@ TEST_P(BlockCountingWorkers, CountsEveryClaimedBlockOnce)
 {
     // 200 blocks of 1 to 64 bytes, block i all of value i, claimed by whichever
     // thread comes first.
-    ByteCounts expected{};
+    WideCounts expected{};
     for (int block = 0; block < 200; ++block)
         expected[block % 256] += static_cast<std::uint32_t>(block % 64 + 1);
     std::atomic<int> next = 0;
     std::atomic<int> threadsSeen = 0;
-    const ByteCounts counts = countOnThreads(GetParam(), [&](ByteCounter& counter) {
+    const WideCounts counts = countOnThreads(GetParam(), [&](ByteCounter& counter) {
         ++threadsSeen;
         std::vector<unsigned char> buffer(64);
         for (int block = next++; block < 200; block = next++) {
@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(CallerAloneAndWithWorkers, BlockCountingWorkers, testin
 
 TEST(BlockCounting, NothingCountedGivesZeros)
 {
-    EXPECT_EQ(countOnThreads(2, [](ByteCounter&) {}), ByteCounts{});
+    EXPECT_EQ(countOnThreads(2, [](ByteCounter&) {}), WideCounts{});
 }
 
 } // namespace

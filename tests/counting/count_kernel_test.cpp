@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/mman.h>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -44,6 +45,13 @@ Bytes brokenRuns(std::size_t size)
         bytes[i] = broken ? static_cast<unsigned char>(value + 1) : value;
     }
     return bytes;
+}
+
+WideCounts countsOf(const Bytes& bytes)
+{
+    WideCounts counts{};
+    countBytesReference(bytes.data(), bytes.size(), counts);
+    return counts;
 }
 
 Bytes makeData(Data data, std::size_t size)
@@ -91,7 +99,7 @@ TEST_P(CountKernels, MatchTheReferenceLoop)
     for (const std::size_t size : {0, 1, 31, 32, 33, 63, 4095, 4096, 4097, 40'000, 1 << 20}) {
         for (const std::size_t offset : {0, 1, 7, 13, 31}) {
             const unsigned char* bytes = all.data() + offset;
-            ByteCounts expected{};
+            WideCounts expected{};
             countBytesReference(bytes, size, expected);
 
             ByteCounter whole(kernel);
@@ -115,5 +123,27 @@ INSTANTIATE_TEST_SUITE_P(
                      testing::Values(Data::Random, Data::Text, Data::Zeros, Data::BrokenRuns,
                                      Data::Mixed)),
     caseName);
+
+// Past 2^32 occurrences of one value, which no 32-bit table counter holds:
+// one block larger than the counter folds at (zeros of an untouched mapping,
+// which take no memory), then more blocks.
+TEST(ByteCounterWidth, CountsPastFourGiBOfOneValue)
+{
+    constexpr std::size_t kTotal = (std::size_t{4} << 30) + 5;
+    void* mapping = ::mmap(nullptr, kTotal, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(mapping, MAP_FAILED);
+    ::madvise(mapping, kTotal, MADV_HUGEPAGE); // fewer faults, where the huge zero page can be had
+    const Bytes text = textBytes(3 << 20);
+    WideCounts expected = countsOf(text);
+    expected[0] += kTotal;
+    for (const Kernel kernel : {Kernel::Sampled, Kernel::Pairs}) {
+        ByteCounter counter(kernel);
+        counter.add(static_cast<const unsigned char*>(mapping), kTotal);
+        for (std::size_t at = 0; at < text.size(); at += 4096)
+            counter.add(text.data() + at, 4096);
+        EXPECT_EQ(counter.counts(), expected);
+    }
+    ::munmap(mapping, kTotal);
+}
 
 } // namespace

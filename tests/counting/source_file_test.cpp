@@ -14,7 +14,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <mutex>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -43,6 +45,62 @@ enum class Route {
 const char* nameOf(Route route)
 {
     return route == Route::InPlace ? "in place" : route == Route::Buffered ? "buffered" : "direct";
+}
+
+// Records the stretches that a count shows it, and the counts of what it saw.
+class RecordingObserver : public StretchObserver {
+public:
+    void restart() override
+    {
+        const std::lock_guard lock(mutex_);
+        stretches_.clear();
+        counts_ = {};
+        ++restarts_;
+    }
+    void bytes(std::int64_t offset, const unsigned char* data, std::size_t size) override
+    {
+        const std::lock_guard lock(mutex_);
+        stretches_.emplace_back(offset, std::int64_t(size));
+        countBytesReference(data, size, counts_);
+    }
+    void zeros(std::int64_t offset, std::int64_t length) override
+    {
+        const std::lock_guard lock(mutex_);
+        stretches_.emplace_back(offset, length);
+        counts_[0] += static_cast<std::uint64_t>(length);
+        holes_ += length;
+    }
+
+    // Where the stretches seen, in file order, first fail to follow on from
+    // each other or from 0; their end when they cover [0, end) exactly once.
+    std::int64_t coveredUpTo()
+    {
+        std::sort(stretches_.begin(), stretches_.end());
+        std::int64_t end = 0;
+        for (const auto& [offset, size] : stretches_) {
+            if (offset != end)
+                return -1 - end;
+            end += size;
+        }
+        return end;
+    }
+    const WideCounts& counts() const { return counts_; }
+    std::int64_t holes() const { return holes_; }
+    int restarts() const { return restarts_; }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::pair<std::int64_t, std::int64_t>> stretches_;
+    WideCounts counts_{};
+    std::int64_t holes_ = 0;
+    int restarts_ = 0;
+};
+
+WideCounts countsOf(const std::string& bytes)
+{
+    WideCounts counts{};
+    countBytesReference(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), counts);
+    return counts;
 }
 
 class SourceFileTest : public testing::Test {
@@ -178,7 +236,7 @@ TEST_F(SourceFileTest, MatchesTheReferenceLoopForAwkwardSizesWorkerCountsAndRout
         for (auto& b : bytes)
             b = static_cast<char>(generator());
         const std::string path = write("random", bytes);
-        ByteCounts expected{};
+        WideCounts expected{};
         countBytesReference(reinterpret_cast<const unsigned char*>(bytes.data()), size, expected);
         for (const Route route : {Route::InPlace, Route::Buffered, Route::Direct}) {
             for (const int workers : {0, 1, 3}) {
@@ -229,7 +287,7 @@ TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
         ASSERT_EQ(::pread(fd, page, sizeof page, off_t(at)), ssize_t(sizeof page));
     ::close(fd);
     bytes.replace(9 * kMiB + 5, changed.size(), changed);
-    ByteCounts expected{};
+    WideCounts expected{};
     countBytesReference(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), expected);
 
     FrequencyState state;
@@ -454,6 +512,230 @@ TEST_F(SourceFileTest, InterruptedReadsAreRetried)
         FrequencyState state;
         EXPECT_EQ(readSourceFile(path, state, options).status, ReadStatus::Counted) << nameOf(route);
         EXPECT_EQ(state.totalChars, 64 * 1024 + 3) << nameOf(route);
+    }
+}
+
+// Counts of any size: 64-bit counts past 4 GiB of one value (holes count as
+// zeros, so the file takes no space), a file past the source limit counted
+// to its end, and a limit of the caller's own.
+TEST_F(SourceFileTest, CountSourceFileCountsAnySizeUpToTheLimitGiven)
+{
+    constexpr std::int64_t kMiB = 1 << 20;
+    constexpr std::int64_t kGiB = kMiB << 10;
+    struct Case {
+        const char* name;
+        std::int64_t size;
+        std::vector<Piece> pieces;
+        std::int64_t limit;
+        std::int64_t total;
+        ReadStatus status;
+    };
+    const Case cases[] = {
+        {"past 4 GiB", 4 * kGiB + 5 * kMiB + 1, {{off_t(4 * kGiB + kMiB), 3000, 'A'}}, -1,
+         4 * kGiB + 5 * kMiB + 1, ReadStatus::Counted},
+        {"past the source limit", kSourceLimit + 64 * kMiB, {{off_t(kSourceLimit) + 32 * kMiB, 10, 'B'}}, -1,
+         kSourceLimit + 64 * kMiB, ReadStatus::Counted},
+        {"limit inside data", 3 * kMiB, {{0, 3 * kMiB, 'C'}}, kMiB + 7, kMiB + 7, ReadStatus::LimitReached},
+        {"limit at the end", 5000, {{0, 5000, 'D'}}, 5000, 5000, ReadStatus::LimitReached},
+        {"limit past the end", 5000, {{0, 5000, 'E'}}, 5001, 5000, ReadStatus::Counted},
+        {"limit of none", 5000, {{0, 5000, 'F'}}, 0, 0, ReadStatus::LimitReached},
+    };
+    for (const Case& c : cases) {
+        const std::string path = sparse(".hidden", c.size, c.pieces);
+        for (const int workers : {0, 2}) {
+            ReadOptions options;
+            options.workers = workers;
+            options.limit = c.limit;
+            SourceCount count;
+            count.total = 99; // replaced, not added to
+            const ReadOutcome outcome = countSourceFile(path, count, options);
+            EXPECT_EQ(outcome.status, c.status) << c.name;
+            EXPECT_EQ(outcome.bytesRead, c.total) << c.name;
+            EXPECT_EQ(count.total, c.total) << c.name;
+            std::int64_t data = 0;
+            for (const Piece& piece : c.pieces) {
+                const auto counted = std::clamp<std::int64_t>(c.total - piece.offset, 0, piece.length);
+                EXPECT_EQ(count.counts[static_cast<unsigned char>(piece.value)], std::uint64_t(counted)) << c.name;
+                data += counted;
+            }
+            EXPECT_EQ(count.counts[0], std::uint64_t(c.total - data)) << c.name;
+        }
+        fs::remove(path);
+    }
+}
+
+TEST_F(SourceFileTest, CountSourceFileFailsOnWhatIsNotARegularFile)
+{
+    fs::create_directory(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const std::pair<std::string, int> cases[] = {
+        {(dir / "folder").string(), EISDIR},
+        {(dir / "nothing").string(), ENOENT},
+        {(dir / "fifo").string(), EINVAL},
+        {"/dev/null", EINVAL},
+    };
+    for (const auto& [path, error] : cases) {
+        SourceCount count;
+        const auto started = std::chrono::steady_clock::now();
+        const ReadOutcome outcome = countSourceFile(path, count);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5)) << path;
+        EXPECT_EQ(outcome.status, ReadStatus::ReadFailed) << path;
+        EXPECT_EQ(outcome.error, error) << path;
+    }
+}
+
+// A pipe fed by another thread in uneven pieces: counted to its end or to
+// the limit, and not a byte past the limit taken from it.
+TEST_F(SourceFileTest, CountStreamCountsWhatAPipeGives)
+{
+    struct Case {
+        const char* name;
+        std::size_t size;
+        std::int64_t limit;
+        std::size_t blockSize;
+        ReadStatus status;
+    };
+    const Case cases[] = {
+        {"empty", 0, -1, 1 << 20, ReadStatus::Counted},
+        {"one byte", 1, -1, 1 << 20, ReadStatus::Counted},
+        {"many blocks", (5 << 20) + 77, -1, 1 << 16, ReadStatus::Counted},
+        {"limit inside", (3 << 20) + 5, (1 << 20) + 3, 1 << 16, ReadStatus::LimitReached},
+        {"limit at the end", 70'000, 70'000, 4096, ReadStatus::LimitReached},
+        {"limit past the end", 70'000, 70'001, 4096, ReadStatus::Counted},
+    };
+    for (const Case& c : cases) {
+        std::string bytes(c.size, '\0');
+        for (std::size_t i = 0; i < c.size; ++i)
+            bytes[i] = static_cast<char>(i * 7 % 251);
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        std::jthread feeder([&bytes, in = ends[1]] {
+            for (std::size_t done = 0, piece = 1; done < bytes.size(); done += piece, piece = piece * 3 + 11) {
+                piece = std::min(piece, bytes.size() - done);
+                ASSERT_EQ(::write(in, bytes.data() + done, piece), ssize_t(piece));
+            }
+            ::close(in);
+        });
+        ReadOptions options;
+        options.limit = c.limit;
+        options.blockSize = c.blockSize;
+        RecordingObserver observer;
+        options.observer = &observer;
+        SourceCount count;
+        const ReadOutcome outcome = countStream(ends[0], count, options);
+        const auto counted = c.limit < 0 ? c.size : std::min<std::size_t>(c.size, std::size_t(c.limit));
+        std::string rest;
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+            rest.append(buffer, std::size_t(got));
+        feeder.join();
+        ::close(ends[0]);
+        EXPECT_EQ(outcome.status, c.status) << c.name;
+        EXPECT_EQ(count.total, std::int64_t(counted)) << c.name;
+        EXPECT_EQ(count.counts, countsOf(bytes.substr(0, counted))) << c.name;
+        EXPECT_EQ(rest, bytes.substr(counted)) << c.name << ": bytes past the limit were taken";
+        EXPECT_EQ(observer.coveredUpTo(), std::int64_t(counted)) << c.name;
+        EXPECT_EQ(observer.counts(), count.counts) << c.name;
+    }
+}
+
+TEST_F(SourceFileTest, CountStreamEndsOnAStopAndOnAReadFailure)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "abc", 3), 3);
+    std::atomic<bool> stop = false;
+    std::jthread stopper([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        stop = true;
+    });
+    ReadOptions options;
+    options.stop = &stop;
+    SourceCount count;
+    // Nothing more comes and the pipe stays open: only the stop ends it.
+    EXPECT_EQ(countStream(ends[0], count, options).status, ReadStatus::Stopped);
+    EXPECT_EQ(count.total, 0);
+    ::close(ends[0]);
+    ::close(ends[1]);
+
+    const int folder = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    const ReadOutcome outcome = countStream(folder, count);
+    ::close(folder);
+    EXPECT_EQ(outcome.status, ReadStatus::ReadFailed);
+    EXPECT_EQ(outcome.error, EISDIR);
+}
+
+// Whichever way its bytes come in, an observer is shown every stretch of the
+// count once, with the bytes that were counted.
+TEST_F(SourceFileTest, ObserverSeesEveryStretchCountedOnceOnEveryRoute)
+{
+    constexpr std::int64_t kMiB = 1 << 20;
+    std::string bytes(24 * kMiB + 123, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 13 % 253);
+    enum class Kind { InPlace, Buffered, Direct, Holes, Grown };
+    struct Case {
+        const char* name;
+        Kind kind;
+        int workers;
+    };
+    const Case cases[] = {
+        {"in place", Kind::InPlace, 2}, {"buffered", Kind::Buffered, 2}, {"direct", Kind::Direct, 2},
+        {"holes", Kind::Holes, 2},      {"grown past its size", Kind::Grown, 0},
+    };
+    for (const Case& c : cases) {
+        std::string path = write("data", bytes);
+        std::string expected = bytes;
+        ReadOptions options;
+        options.workers = c.workers;
+        switch (c.kind) {
+        case Kind::InPlace:
+        case Kind::Buffered:
+            through(c.kind == Kind::InPlace ? Route::InPlace : Route::Buffered, path, options);
+            break;
+        case Kind::Direct:
+            if (!through(Route::Direct, path, options))
+                continue;
+            break;
+        case Kind::Holes:
+            path = sparse("sparse", 64 * kMiB, {{5, 3000, 'A'}, {40 * kMiB + 1, kMiB, 'B'}});
+            expected = std::string(64 * kMiB, '\0');
+            expected.replace(5, 3000, 3000, 'A');
+            expected.replace(40 * kMiB + 1, kMiB, kMiB, 'B');
+            break;
+        case Kind::Grown: {
+            through(Route::Buffered, path, options);
+            const std::string more(kMiB + 3, 'G');
+            expected += more;
+            options.readAt = [path, more, grown = false](int fd, void* buffer, std::size_t size,
+                                                         off_t offset) mutable {
+                if (!std::exchange(grown, true))
+                    std::ofstream(path, std::ios::binary | std::ios::app) << more;
+                return ::pread(fd, buffer, size, offset);
+            };
+            break;
+        }
+        }
+        RecordingObserver observer;
+        options.observer = &observer;
+        SourceCount count;
+        const ReadOutcome outcome = countSourceFile(path, count, options);
+        EXPECT_EQ(outcome.status, ReadStatus::Counted) << c.name;
+        EXPECT_EQ(count.total, std::int64_t(expected.size())) << c.name;
+        EXPECT_EQ(count.counts, countsOf(expected)) << c.name;
+        EXPECT_EQ(observer.coveredUpTo(), count.total) << c.name;
+        EXPECT_EQ(observer.counts(), count.counts) << c.name;
+        EXPECT_EQ(observer.restarts(), 0) << c.name;
+        const ReadRoutes& routes = outcome.routes;
+        const std::int64_t taken = c.kind == Kind::InPlace ? routes.inPlace
+                                   : c.kind == Kind::Direct ? routes.direct
+                                   : c.kind == Kind::Holes  ? routes.holes
+                                                            : routes.buffered;
+        EXPECT_GT(taken, count.total / 2) << c.name << ": not the route meant";
+        if (c.kind == Kind::Holes) {
+            EXPECT_EQ(observer.holes(), routes.holes);
+        }
+        fs::remove(path);
     }
 }
 
