@@ -118,8 +118,11 @@ private:
         if (!file_.holesKnown)
             return data;
         const off_t dataAt = ::lseek(file_.fd, at, SEEK_DATA);
-        if (dataAt < 0 && errno == ENXIO)
-            return {end - at, true}; // a hole up to the end of the file
+        if (dataAt < 0 && errno == ENXIO) {
+            // No data from `at` on: a hole up to the end of the file, or a
+            // file now cut short before end, which reading it finds out.
+            return currentSize(file_.fd) >= end ? Extent{end - at, true} : data;
+        }
         if (dataAt < at) {
             file_.holesKnown = false;
             return data;
