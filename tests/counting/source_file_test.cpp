@@ -260,11 +260,11 @@ TEST_F(SourceFileTest, MatchesTheReferenceLoopForAwkwardSizesWorkerCountsAndRout
 }
 
 // What the page cache holds decides how each stretch comes in: counted where
-// it lies when wholly cached, read past the cache when mostly not, through
-// the cache when dirty, so that a count neither reads a cached file from the
-// disk again nor fills the cache with a cold one. Where the file system
-// refuses direct reads (tmpfs), what is not counted in place is read through
-// the cache.
+// it lies or copied out of the cache when wholly cached, read past the cache
+// when mostly not, through the cache when dirty, so that a count neither
+// reads a cached file from the disk again nor fills the cache with a cold
+// one. Where the file system refuses direct reads (tmpfs), nothing is read
+// past the cache.
 TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
 {
     constexpr std::size_t kMiB = 1 << 20;
@@ -310,7 +310,7 @@ TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
     ::close(check);
     FrequencyState again;
     const ReadOutcome cached = readSourceFile(path, again);
-    EXPECT_EQ(cached.routes.inPlace, std::int64_t(bytes.size()));
+    EXPECT_EQ(cached.routes.inPlace + cached.routes.copied, std::int64_t(bytes.size()));
     EXPECT_EQ(again.charCounts, state.charCounts);
 
     // On tmpfs nothing can be cold and nothing read past the cache.
@@ -325,9 +325,41 @@ TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
             EXPECT_EQ(outcome.status, ReadStatus::Counted);
             EXPECT_EQ(onTmpfs.charCounts, state.charCounts);
             EXPECT_EQ(outcome.routes.direct, 0);
-            EXPECT_EQ(mapCached ? outcome.routes.inPlace : outcome.routes.buffered, std::int64_t(bytes.size()));
+            EXPECT_EQ(outcome.routes.inPlace + outcome.routes.buffered, std::int64_t(bytes.size()));
+            if (!mapCached) {
+                EXPECT_EQ(outcome.routes.inPlace, 0);
+            }
         }
         fs::remove(shm);
+    }
+}
+
+// Mapping a stretch that the cache holds in 4 KiB pages costs more than
+// copying it out: files written in small pieces and files on tmpfs are
+// copied, but for a stretch mapped now and then to see whether that still
+// holds.
+TEST_F(SourceFileTest, CachedSmallPagesAreCopiedOutRatherThanMapped)
+{
+    constexpr std::size_t kMiB = 1 << 20;
+    std::string bytes(48 * kMiB, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 29 % 251);
+    std::vector<std::string> paths = {(dir / "small-writes").string()};
+    if (::access("/dev/shm", W_OK) == 0)
+        paths.push_back("/dev/shm/tallivor-test-small-" + std::to_string(::getpid()));
+    for (const std::string& path : paths) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        for (std::size_t at = 0; at < bytes.size(); at += 4096)
+            ASSERT_EQ(::write(fd, bytes.data() + at, 4096), 4096);
+        ASSERT_EQ(::fsync(fd), 0);
+        ::close(fd);
+        SourceCount count;
+        const ReadOutcome outcome = countSourceFile(path, count);
+        fs::remove(path);
+        EXPECT_EQ(outcome.status, ReadStatus::Counted) << path;
+        EXPECT_EQ(count.counts, countsOf(bytes)) << path;
+        EXPECT_GE(outcome.routes.copied, std::int64_t(bytes.size() * 3 / 4)) << path;
+        EXPECT_EQ(outcome.routes.inPlace + outcome.routes.copied, std::int64_t(bytes.size())) << path;
     }
 }
 
@@ -772,7 +804,8 @@ TEST_F(SourceFileTest, CountStreamEndsOnAStopAndOnAReadFailure)
 }
 
 // Whichever way its bytes come in, an observer is shown every stretch of the
-// count once, with the bytes that were counted.
+// count once, with the bytes that were counted. (Counted in place: see also
+// the test of countInPlace.)
 TEST_F(SourceFileTest, ObserverSeesEveryStretchCountedOnceOnEveryRoute)
 {
     constexpr std::int64_t kMiB = 1 << 20;
@@ -786,7 +819,7 @@ TEST_F(SourceFileTest, ObserverSeesEveryStretchCountedOnceOnEveryRoute)
         int workers;
     };
     const Case cases[] = {
-        {"in place", Kind::InPlace, 2}, {"buffered", Kind::Buffered, 2}, {"direct", Kind::Direct, 2},
+        {"cached", Kind::InPlace, 2}, {"buffered", Kind::Buffered, 2}, {"direct", Kind::Direct, 2},
         {"holes", Kind::Holes, 2},      {"grown past its size", Kind::Grown, 0},
     };
     for (const Case& c : cases) {
@@ -833,7 +866,7 @@ TEST_F(SourceFileTest, ObserverSeesEveryStretchCountedOnceOnEveryRoute)
         EXPECT_EQ(observer.counts(), count.counts) << c.name;
         EXPECT_EQ(observer.restarts(), 0) << c.name;
         const ReadRoutes& routes = outcome.routes;
-        const std::int64_t taken = c.kind == Kind::InPlace ? routes.inPlace
+        const std::int64_t taken = c.kind == Kind::InPlace ? routes.inPlace + routes.copied
                                    : c.kind == Kind::Direct ? routes.direct
                                    : c.kind == Kind::Holes  ? routes.holes
                                                             : routes.buffered;
