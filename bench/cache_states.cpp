@@ -55,13 +55,13 @@ void rewrite(const std::string& source, const std::string& path, std::size_t pie
 const std::vector<CacheState>& cacheStates()
 {
     static const std::vector<CacheState> states = {
-        {"read-in", "read in from the disk (cat)", false},
-        {"writes-4k", "written with 4 KiB writes, synced", false},
-        {"writes-64k", "written with 64 KiB writes, synced", false},
-        {"cp", "copied with cp, synced", false},
-        {"tmpfs", "on tmpfs (/dev/shm), copied there with cp", false},
-        {"half-evicted", "read in, then every other 8 MiB evicted", true},
-        {"cold", "not in the cache", true},
+        {"read-in", "read in from the disk (cat)"},
+        {"writes-4k", "written with 4 KiB writes, synced"},
+        {"writes-64k", "written with 64 KiB writes, synced"},
+        {"cp", "copied with cp, synced"},
+        {"tmpfs", "on tmpfs (/dev/shm), copied there with cp"},
+        {"half-evicted", "read in, then every other 8 MiB evicted"},
+        {"cold", "not in the cache"},
     };
     return states;
 }

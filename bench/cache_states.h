@@ -11,7 +11,6 @@
 struct CacheState {
     const char* key;   // its name on the command line
     const char* title; // as printed
-    bool disk;         // measured against reading from the disk, not from memory
 };
 
 const std::vector<CacheState>& cacheStates();

@@ -156,6 +156,11 @@ void readDirect(const std::string& path)
     run({"dd", "if=" + path, "of=/dev/null", "iflag=direct", "bs=4M"});
 }
 
+bool isCold(const CacheState& state)
+{
+    return std::string(state.key) == "cold";
+}
+
 struct DataSet {
     const char* name;
     Source source;
@@ -166,7 +171,7 @@ struct DataSet {
 struct Figures {
     double naive = 0;
     double engine = 0;
-    double mapped = 0; // reading alone, mapped; for a file on the disk, dd iflag=direct
+    double mapped = 0; // reading alone, mapped; for a cold file, dd iflag=direct
     double copied = 0; // reading alone, copied out
     double engineCores = 0;
     double footprint = 0; // the peak resident MiB of a process that counts the file alone
@@ -201,14 +206,14 @@ const char* percentOf(std::int64_t part, char* text)
     return text;
 }
 
-void printFigures(const DataSet& set, const Figures& f, bool disk)
+void printFigures(const DataSet& set, const Figures& f, bool cold)
 {
     char a[16], b[16], c[16], d[16];
     std::printf("  %-6s engine/naive %5.2f  engine/reading %4.2f   engine %6.2f GB/s (%.1f cores), naive %5.2f GB/s, "
                 "reading alone %6.2f GB/s (%s %.2f, copied %.2f)   routes: %s in place, %s copied, %s direct, %s "
                 "through the cache; peak RSS counting alone %.1f MiB%s\n",
                 set.name, f.engine / f.naive, f.engine / f.reading(), f.engine, f.engineCores, f.naive, f.reading(),
-                disk ? "dd direct" : "mapped", f.mapped, f.copied, percentOf(f.routes.inPlace, a),
+                cold ? "dd direct" : "mapped", f.mapped, f.copied, percentOf(f.routes.inPlace, a),
                 percentOf(copiedOf(f.routes), b), percentOf(f.routes.direct, c),
                 percentOf(f.routes.buffered - copiedOf(f.routes), d), f.footprint, f.exact ? "" : ", WRONG COUNTS");
 }
@@ -238,7 +243,7 @@ std::vector<Figures> measureState(const CacheState& state, std::vector<DataSet>&
             }
             keepBest(f.engine, kDataSetSize / 1e9 / wall);
             restoreState(state, path);
-            keepBest(f.mapped, rateOf([&] { state.disk && std::string(state.key) == "cold" ? readDirect(path) : readMapped(path); }));
+            keepBest(f.mapped, rateOf([&] { isCold(state) ? readDirect(path) : readMapped(path); }));
             restoreState(state, path);
             keepBest(f.copied, rateOf([&] { readCopied(path); }));
         }
@@ -303,7 +308,7 @@ int runCachedBench(const BenchChoice& choice)
         std::fflush(stdout);
         const std::vector<Figures> figures = measureState(state, sets, rounds);
         for (std::size_t i = 0; i < sets.size(); ++i) {
-            printFigures(sets[i], figures[i], state.disk);
+            printFigures(sets[i], figures[i], isCold(state));
             exact = exact && figures[i].exact;
         }
         results.emplace_back(&state, figures);

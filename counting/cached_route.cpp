@@ -1,5 +1,6 @@
 #include "cached_route.h"
 
+#include <algorithm>
 #include <sys/resource.h>
 
 CachedRoute::Way CachedRoute::next()
@@ -14,7 +15,7 @@ CachedRoute::Way CachedRoute::next()
     case Known::SmallFolios:
         break;
     }
-    if (++sinceProbe_ < kProbeEvery)
+    if (++sinceProbe_ < gap_)
         return Way::Copied;
     sinceProbe_ = 0;
     return Way::Probe;
@@ -25,6 +26,10 @@ void CachedRoute::countedInPlace(std::int64_t bytes, long faults)
     if (bytes < (std::int64_t{1} << 20))
         return; // too little to tell
     const bool small = faults * (std::int64_t{1} << 20) > kFaultsPerMiB * bytes;
+    if (!small)
+        gap_ = kProbeEvery;
+    else if (known_ == Known::SmallFolios)
+        gap_ = std::min(2 * gap_, kLongestGap);
     known_ = small ? Known::SmallFolios : Known::LargeFolios;
     sinceProbe_ = 0;
 }

@@ -16,7 +16,9 @@
 // place on its own, a probe; while mappings take few faults, stretches are
 // counted in place; once one took many, they are copied, with a probe now and
 // then, should the folios grow further on (a file of which a part was read
-// in).
+// in): after 16 stretches, then twice as many after each probe that finds
+// small folios again, up to 256, so that probes cost little where the whole
+// file is held in small folios.
 class CachedRoute {
 public:
     enum class Way {
@@ -37,15 +39,18 @@ public:
 
     // More faults than this per MiB mapped: the folios are small.
     static constexpr long kFaultsPerMiB = 4;
-    // Of this many cached stretches while copying, the last is a probe, to
-    // see whether the folios are still small.
+    // The first probe after small folios were found comes this many cached
+    // stretches later; the gap doubles with every probe that finds them
+    // again, up to kLongestGap.
     static constexpr int kProbeEvery = 16;
+    static constexpr int kLongestGap = 256;
 
 private:
     enum class Known { Nothing, LargeFolios, SmallFolios };
     bool mapping_;
     Known known_ = Known::Nothing;
     int sinceProbe_ = 0;
+    int gap_ = kProbeEvery;
 };
 
 // The minor faults that the calling thread has taken so far.

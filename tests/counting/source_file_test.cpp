@@ -497,10 +497,10 @@ TEST_F(SourceFileTest, FileCutAgainAndAgainIsCountedAsItWasOrFailsAsChanged)
             options.observer = &observer;
             std::atomic<int> sizeMiBs = kMiBs;
             std::atomic<bool> counting = true;
+            // sizeMiBs never exceeds the file's size: it goes down first.
             std::jthread cutter([&] {
                 while (counting && sizeMiBs > pace.floorMiBs) {
-                    EXPECT_EQ(::truncate(path.c_str(), (sizeMiBs - 1) * kMiB), 0);
-                    --sizeMiBs;
+                    EXPECT_EQ(::truncate(path.c_str(), --sizeMiBs * kMiB), 0);
                     std::this_thread::sleep_for(pace.interval);
                 }
             });
