@@ -210,12 +210,15 @@ ReadOutcome countStream(int fd, SourceCount& count, const ReadOptions& options)
     const std::int64_t limit = limitOf(options);
     ByteCounter counter;
     std::int64_t total = 0;
+    bool wouldBlock = false; // fd does not block, and had nothing to give
     while (total < limit) {
-        if (waitForInput(fd, options))
+        // Without a stop to look at, a read that waits is as good as a poll.
+        if ((options.stop || wouldBlock) && waitForInput(fd, options))
             return {ReadStatus::Stopped, {}, total, {}};
         const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(size, limit - total));
         const ssize_t got = ::read(fd, buffer.get(), wanted);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+        wouldBlock = got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        if (got < 0 && (errno == EINTR || wouldBlock))
             continue;
         if (got < 0)
             return {ReadStatus::ReadFailed, errno, total, {}};
