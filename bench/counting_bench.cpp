@@ -8,7 +8,7 @@
 #include "cache_states.h"
 #include "source_file.h"
 
-#include <sys/resource.h>
+#include <fstream>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +26,17 @@ std::vector<std::string> namesIn(const char* list)
         if (!name.empty())
             names.push_back(name);
     return names;
+}
+
+// The peak resident memory of this process image (VmHWM): unlike ru_maxrss,
+// which after exec still holds the peak of the process that forked it.
+double peakResidentMiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return -1;
 }
 
 int usage(const char* program)
@@ -47,9 +58,7 @@ int main(int argc, char* argv[])
     if (argc == 3 && std::string(argv[1]) == "--count") {
         FrequencyState state;
         const ReadStatus status = readSourceFile(argv[2], state).status;
-        rusage usage{};
-        ::getrusage(RUSAGE_SELF, &usage);
-        std::printf("%.1f\n", usage.ru_maxrss / 1024.0);
+        std::printf("%.1f\n", peakResidentMiB());
         return status == ReadStatus::Counted || status == ReadStatus::LimitReached ? 0 : 1;
     }
     BenchChoice choice;
