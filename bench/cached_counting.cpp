@@ -172,12 +172,15 @@ struct Figures {
     double naive = 0;
     double engine = 0;
     double mapped = 0; // reading alone, mapped; for a cold file, dd iflag=direct
-    double copied = 0; // reading alone, copied out
+    double copied = 0; // reading alone, copied out (for a cold file, read through the cache)
+    bool cold = false;
     double engineCores = 0;
     double footprint = 0; // the peak resident MiB of a process that counts the file alone
     ReadRoutes routes;
     bool exact = true;
-    double reading() const { return std::max(mapped, copied); }
+    // What the engine is held against: the faster way of reading alone; for
+    // a cold file, the disk read past the cache, as the engine reads it.
+    double reading() const { return cold ? mapped : std::max(mapped, copied); }
 };
 
 void keepBest(double& record, double rate)
@@ -210,10 +213,11 @@ void printFigures(const DataSet& set, const Figures& f, bool cold)
 {
     char a[16], b[16], c[16], d[16];
     std::printf("  %-6s engine/naive %5.2f  engine/reading %4.2f   engine %6.2f GB/s (%.1f cores), naive %5.2f GB/s, "
-                "reading alone %6.2f GB/s (%s %.2f, copied %.2f)   routes: %s in place, %s copied, %s direct, %s "
+                "reading alone %6.2f GB/s (%s %.2f, %s %.2f)   routes: %s in place, %s copied, %s direct, %s "
                 "through the cache; peak RSS counting alone %.1f MiB%s\n",
                 set.name, f.engine / f.naive, f.engine / f.reading(), f.engine, f.engineCores, f.naive, f.reading(),
-                cold ? "dd direct" : "mapped", f.mapped, f.copied, percentOf(f.routes.inPlace, a),
+                cold ? "dd direct" : "mapped", f.mapped, cold ? "through the cache" : "copied", f.copied,
+                percentOf(f.routes.inPlace, a),
                 percentOf(copiedOf(f.routes), b), percentOf(f.routes.direct, c),
                 percentOf(f.routes.buffered - copiedOf(f.routes), d), f.footprint, f.exact ? "" : ", WRONG COUNTS");
 }
@@ -225,6 +229,8 @@ std::vector<Figures> measureState(const CacheState& state, std::vector<DataSet>&
     for (DataSet& set : sets)
         paths.push_back(prepareState(state, set.path));
     std::vector<Figures> figures(sets.size());
+    for (Figures& f : figures)
+        f.cold = isCold(state);
     for (int round = 0; round < rounds; ++round) {
         for (std::size_t i = 0; i < sets.size(); ++i) {
             const std::string& path = paths[i];
@@ -314,7 +320,7 @@ int runCachedBench(const BenchChoice& choice)
         results.emplace_back(&state, figures);
     }
 
-    std::printf("engine/naive, and in brackets engine/reading alone:\n  %-13s", "");
+    std::printf("engine/naive, and in brackets engine/reading alone (cold: engine/dd):\n  %-13s", "");
     for (const DataSet& set : sets)
         std::printf(" %-14s", set.name);
     std::printf("\n");
