@@ -27,9 +27,9 @@ void CachedRoute::countedInPlace(std::int64_t bytes, long faults)
         return; // too little to tell
     const bool small = faults * (std::int64_t{1} << 20) > kFaultsPerMiB * bytes;
     if (!small)
-        gap_ = kProbeEvery;
+        gap_ = 1;
     else if (known_ == Known::SmallFolios)
-        gap_ = std::min(2 * gap_, kLongestGap);
+        gap_ = gap_ == 1 ? kProbeEvery : std::min(2 * gap_, kLongestGap);
     known_ = small ? Known::SmallFolios : Known::LargeFolios;
     sinceProbe_ = 0;
 }

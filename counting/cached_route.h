@@ -15,10 +15,11 @@
 // folios and less than mapping small ones. So the first stretch is counted in
 // place on its own, a probe; while mappings take few faults, stretches are
 // counted in place; once one took many, they are copied, with a probe now and
-// then, should the folios grow further on (a file of which a part was read
-// in): after 16 stretches, then twice as many after each probe that finds
-// small folios again, up to 256, so that probes cost little where the whole
-// file is held in small folios.
+// then, should the folios grow further on: at once, since a file read in is
+// held in small folios at its start, where readahead begins small, and in
+// large ones from a few MiB on; then after 16 stretches, then twice as many
+// after each probe that finds small folios again, up to 256, so that probes
+// cost little where the whole file is held in small folios.
 class CachedRoute {
 public:
     enum class Way {
@@ -39,9 +40,9 @@ public:
 
     // More faults than this per MiB mapped: the folios are small.
     static constexpr long kFaultsPerMiB = 4;
-    // The first probe after small folios were found comes this many cached
-    // stretches later; the gap doubles with every probe that finds them
-    // again, up to kLongestGap.
+    // Once small folios were found twice running, the next probe comes this
+    // many cached stretches later; the gap doubles with every probe that
+    // finds them again, up to kLongestGap.
     static constexpr int kProbeEvery = 16;
     static constexpr int kLongestGap = 256;
 
@@ -50,7 +51,7 @@ private:
     bool mapping_;
     Known known_ = Known::Nothing;
     int sinceProbe_ = 0;
-    int gap_ = kProbeEvery;
+    int gap_ = 1;
 };
 
 // The minor faults that the calling thread has taken so far.
