@@ -4,7 +4,6 @@
 // GB. Each file is dropped from the cache before every run; the runs of the
 // three take turns, and every ratio compares figures of the same round.
 #include "bench_support.h"
-#include "page_cache.h"
 #include "source_file.h"
 
 #include <algorithm>
@@ -12,8 +11,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -23,69 +20,6 @@ namespace {
 
 constexpr std::size_t kDataSetSize = 2'000'000'000;
 constexpr int kRounds = 5;
-
-double childCpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_CHILDREN, &usage);
-    const auto time = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec * 1e-6; };
-    return time(usage.ru_utime) + time(usage.ru_stime);
-}
-
-// Runs a program with its output thrown away and waits for it.
-void run(const std::vector<std::string>& arguments)
-{
-    const pid_t child = ::fork();
-    if (child < 0)
-        fail("fork");
-    if (child == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        errno = ECHILD;
-        fail(arguments[0].c_str());
-    }
-}
-
-bool uncached(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    const bool cold = fd >= 0 && cacheResidency(fd, 0, kDataSetSize).cached == 0;
-    ::close(fd);
-    return cold;
-}
-
-// Drops the file from the page cache, and only it, so that the machine's
-// other work keeps its cache. Where pages stay, the whole page cache is
-// dropped, which only root may do. False when the file could not be made cold.
-bool dropFromCache(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        fail(path.c_str());
-    ::fdatasync(fd);
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    ::close(fd);
-    if (uncached(path))
-        return true;
-    if (::geteuid() != 0)
-        return false;
-    ::sync();
-    const int drop = ::open("/proc/sys/vm/drop_caches", O_WRONLY);
-    const bool dropped = drop >= 0 && ::write(drop, "1", 1) == 1;
-    if (drop >= 0)
-        ::close(drop);
-    return dropped && uncached(path);
-}
 
 struct Measure {
     std::vector<double> wall;
@@ -110,15 +44,21 @@ std::pair<double, double> rangeOf(const std::vector<double>& values)
 
 } // namespace
 
-int runColdBench()
+int runColdBench(const BenchChoice& choice)
 {
+    const int rounds = choice.rounds > 0 ? choice.rounds : kRounds;
     // A disk, not a memory file system, on Debian.
     benchFolder = fs::path("/var/tmp") / ("tallivor-cold-bench-" + std::to_string(::getpid()));
     fs::create_directories(benchFolder);
     std::vector<ColdSet> sets;
-    sets.push_back({"random", randomBytes(), {}, {}, {}, {}, {}});
-    sets.push_back({"text", filesOf("/usr/share/common-licenses"), {}, {}, {}, {}, {}});
-    std::printf("\ncold: writing two %zu-byte data sets in %s\n", kDataSetSize, benchFolder.c_str());
+    if (choice.wants(choice.dataSets, "random"))
+        sets.push_back({"random", randomBytes(), {}, {}, {}, {}, {}});
+    if (choice.wants(choice.dataSets, "text"))
+        sets.push_back({"text", filesOf("/usr/share/common-licenses"), {}, {}, {}, {}, {}});
+    if (sets.empty())
+        return 0;
+    std::printf("\ncold: %zu-byte data sets in %s, %d rounds; load average %.2f\n", kDataSetSize,
+                benchFolder.c_str(), rounds, loadAverage());
     for (ColdSet& set : sets) {
         set.path = (benchFolder / set.name).string();
         writeDataSet(set.path, set.source, kDataSetSize);
@@ -131,7 +71,7 @@ int runColdBench()
     }
 
     const double gb = kDataSetSize / 1e9;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         for (ColdSet& set : sets) {
             const auto timeChild = [&](Measure& measure, const std::vector<std::string>& command) {
                 if (!dropFromCache(set.path))
@@ -158,7 +98,7 @@ int runColdBench()
     for (const ColdSet& set : sets) {
         // Same-round ratios: dd's time over the engine's.
         std::vector<double> ratios;
-        for (int round = 0; round < kRounds; ++round)
+        for (int round = 0; round < rounds; ++round)
             ratios.push_back(set.dd.wall[round] / set.engine.wall[round]);
         const auto [low, high] = rangeOf(ratios);
         const auto [fast, slow] = rangeOf(set.engine.wall);
@@ -173,6 +113,7 @@ int runColdBench()
                     gb / set.cat.best(), *std::min_element(set.cat.cpu.begin(), set.cat.cpu.end()),
                     set.cat.best() / set.engine.best());
     }
+    std::printf("cold: load average %.2f\n", loadAverage());
     fs::remove_all(benchFolder);
     const bool exact = std::all_of(sets.begin(), sets.end(), [](const ColdSet& set) { return set.exact; });
     return exact ? 0 : 1;

@@ -1,7 +1,8 @@
 #include "block_counting.h"
 
+#include <algorithm>
+#include <exception>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -13,9 +14,10 @@ WideCounts countOnThreads(int workers, const std::function<void(ByteCounter& cou
     {
         std::vector<std::jthread> threads;
         try {
+            threads.reserve(static_cast<std::size_t>(std::max(workers, 0)));
             for (int i = 0; i < workers; ++i)
                 threads.emplace_back(count, std::ref(*counters[i + 1]));
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {
             // No more threads to be had: the ones there are count it all.
         }
         count(*counters[0]);

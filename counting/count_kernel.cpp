@@ -54,21 +54,32 @@ constexpr std::size_t kPrefetchAhead = 2048;
     return ((rest[0] ^ spread) | (rest[1] ^ spread) | (rest[2] ^ spread)) == 0;
 }
 
+// Sixteen bytes, compared and combined in one instruction each on any
+// processor with vectors of that width (SSE2 on every x86-64).
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+
+[[gnu::always_inline]] inline Bytes16 differing(const unsigned char* p, Bytes16 spread)
+{
+    Bytes16 bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return bytes ^ spread;
+}
+
 // The bytes from p on that repeat value, in whole steps of 64 that end at or
 // before end: once a stride is a run, the rest of a long run (the zeros of a
-// disk image, the padding of a program) goes at the speed of memory.
+// disk image, the padding of a program) goes at the speed of the cache it
+// lies in. The four compares of a step are combined as a tree, not a chain,
+// so that a step waits on two of them, not on all four in turn.
 std::size_t runLength(const unsigned char* p, const unsigned char* end, unsigned char value)
 {
-    const std::uint64_t spread = value * 0x0101'0101'0101'0101u;
+    const Bytes16 spread = Bytes16{} + value;
     const unsigned char* q = p;
     for (; end - q >= 64; q += 64) {
-        std::uint64_t words[8];
-        std::memcpy(words, q, sizeof words);
-        std::uint64_t differ = 0;
-#pragma GCC unroll 8
-        for (const std::uint64_t word : words)
-            differ |= word ^ spread;
-        if (differ != 0)
+        const Bytes16 differ = (differing(q, spread) | differing(q + 16, spread)) |
+                               (differing(q + 32, spread) | differing(q + 48, spread));
+        std::uint64_t halves[2];
+        std::memcpy(halves, &differ, sizeof halves);
+        if ((halves[0] | halves[1]) != 0)
             break;
     }
     return static_cast<std::size_t>(q - p);

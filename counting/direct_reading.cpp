@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 #include <fcntl.h>
 #include <semaphore>
 #include <string>
 #include <sys/stat.h>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -84,6 +84,9 @@ ReadAhead::ReadAhead(ReadAt readAt, int fd, std::size_t requestSize, std::size_t
     , fd_(fd)
     , requestSize_(requestSize)
 {
+    // Reserved first: a slot whose helper has started must never be dropped
+    // by a failed push_back, since its helper would wait for ever.
+    slots_.reserve(static_cast<std::size_t>(std::max(depth, 1)));
     for (int i = 0; i < depth; ++i) {
         auto slot = std::make_unique<Slot>();
         slot->buffer.reset(static_cast<unsigned char*>(std::aligned_alloc(alignment, requestSize)));
@@ -99,7 +102,7 @@ ReadAhead::ReadAhead(ReadAt readAt, int fd, std::size_t requestSize, std::size_t
                     s->done.release();
                 }
             });
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {
             // Without a helper this slot reads on the caller's thread.
         }
         slots_.push_back(std::move(slot));

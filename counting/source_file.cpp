@@ -18,6 +18,12 @@
 
 namespace {
 
+// A file cut short while it is counted is counted again, from its start to
+// where it then ends, until one pass finds it unchanged: this many passes at
+// most, after which the count fails as Changed rather than go on for as long
+// as the file keeps changing.
+constexpr int kPasses = 5;
+
 bool isHiddenName(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
@@ -163,15 +169,23 @@ ReadOutcome countSourceFile(const std::string& path, SourceCount& count, const R
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
     }
     const bool mapCached = options.mapCached && !servedFromAfar(fd);
-    Pass pass = countOnce(fd, direct, options, limit, options.workers, mapCached);
+    Pass pass;
     bool changed = false;
-    if (pass.cutShort && pass.error == 0 && !stopRequested(options)) {
-        // Cut short while it was counted: once more, by one thread, up to
-        // where it now ends, the file counted as it is now.
+    for (int passes = 1;; ++passes) {
+        // Once a pass has been cut short nothing is mapped: a page that
+        // cannot be read faults just as one past a new end does, where a
+        // read tells the two apart.
+        pass = countOnce(fd, direct, options, limit, options.workers, mapCached && passes == 1);
+        if (!pass.cutShort || pass.error != 0 || stopRequested(options))
+            break;
+        if (passes == kPasses) {
+            changed = true;
+            break;
+        }
+        // Cut short while it was counted: what was counted is no state the
+        // file was ever in, so it is counted again, up to where it now ends.
         if (options.observer)
             options.observer->restart();
-        pass = countOnce(fd, direct, options, limit, 0, false);
-        changed = pass.cutShort;
     }
     ::close(fd);
 
@@ -196,12 +210,15 @@ ReadOutcome countStream(int fd, SourceCount& count, const ReadOptions& options)
     const std::int64_t limit = limitOf(options);
     ByteCounter counter;
     std::int64_t total = 0;
+    bool wouldBlock = false; // fd does not block, and had nothing to give
     while (total < limit) {
-        if (waitForInput(fd, options))
+        // Without a stop to look at, a read that waits is as good as a poll.
+        if ((options.stop || wouldBlock) && waitForInput(fd, options))
             return {ReadStatus::Stopped, {}, total, {}};
         const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(size, limit - total));
         const ssize_t got = ::read(fd, buffer.get(), wanted);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+        wouldBlock = got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        if (got < 0 && (errno == EINTR || wouldBlock))
             continue;
         if (got < 0)
             return {ReadStatus::ReadFailed, errno, total, {}};

@@ -91,18 +91,22 @@ ReadOutcome countStream(int fd, SourceCount& count, const ReadOptions& options =
 // Counts the bytes of the file at path into state.charCounts and
 // state.totalChars, from its first byte to its end or to kSourceLimit bytes,
 // whichever comes first. The threads read and count stretches of the file
-// side by side: what the page cache holds is counted where it lies, what it
-// does not hold is read past it, with several reads at the disk at once, so
-// that counting a file never evicts what the user has cached. Past the size
-// the file had when counting began it is read on until a read gives 0 bytes,
-// so files that grow or whose reported size is wrong (/proc) are counted in
-// full. The holes of a sparse file count as zeros without being read, the
-// limit cutting them as it cuts data. A file cut short during the count is
-// counted again, up to its new end. On ReadFailed the counts and the total
-// are zeroed, so nothing partial is ever shown as the file's; the same holds
-// on Changed and on Stopped, which comes within a block's time of the
-// request, with every thread joined and the file closed. Memory use does not
-// depend on the file's size. options.limit, where not negative, lowers the
-// limit further.
+// side by side. What the page cache holds is counted where it lies where it
+// is held in large folios, and copied out in small pieces where it is held
+// in small ones, whichever costs less; what it does not hold is read past
+// it, with several reads at the disk at once, so that counting a file never
+// evicts what the user has cached. Past the size the file had when counting
+// began it is read on until a read gives 0 bytes, so files that grow or
+// whose reported size is wrong (/proc) are counted in full. The holes of a
+// sparse file count as zeros without being read, the limit cutting them as
+// it cuts data. A file cut short during the count is counted again, from its
+// start up to its new end, until a pass finds it unchanged, so that the
+// counts are those of a state the file was in; after five passes that each
+// found it cut short, the count fails as Changed. On ReadFailed the counts
+// and the total are zeroed, so nothing partial is ever shown as the file's;
+// the same holds on Changed and on Stopped, which comes within a block's
+// time of the request, with every thread joined and the file closed. Memory
+// use does not depend on the file's size. options.limit, where not
+// negative, lowers the limit further.
 ReadOutcome readSourceFile(const std::string& path, FrequencyState& state,
                            const ReadOptions& options = {});

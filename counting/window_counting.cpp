@@ -1,5 +1,6 @@
 #include "window_counting.h"
 
+#include "cached_route.h"
 #include "mapped_counting.h"
 #include "page_cache.h"
 
@@ -23,8 +24,13 @@ constexpr std::size_t kBlocksPerRequest = 4;
 // Windows shrink toward the end so that the threads finish together: each is
 // a share of what is left, between one request and this many.
 constexpr std::int64_t kRequestsPerWindow = 16;
+// Reads through the cache come in pieces of at most this size: the
+// second-level cache holds one beside the counter's tables, so the count
+// reads the copy from there, not from memory.
+constexpr std::size_t kCopyPiece = 256 << 10;
 
-enum class Route { InPlace, Direct, Buffered };
+// Probe: in place, on its own, to see what it costs (see CachedRoute).
+enum class Route { InPlace, Probe, Copied, Direct, Buffered };
 
 struct Extent {
     std::int64_t length;
@@ -54,6 +60,7 @@ public:
         : file_(file)
         , counter_(counter)
         , requestSize_(alignUp(std::int64_t(file.blockSize * kBlocksPerRequest), 4096))
+        , cachedRoute_(file.mapCached)
     {
     }
 
@@ -91,8 +98,14 @@ private:
             file_.cutShort = true;
             return;
         }
+        // A window that the cache holds in whole has no hole worth finding:
+        // the cached zeros of a hole count as fast as data. On tmpfs, where
+        // a hole is a page that is not there, finding where the data ends
+        // walks every page up to there, milliseconds for a large file.
+        const CacheResidency residency = cacheResidency(file_.fd, start, end - start);
+        const bool wholeInCache = residency.known && residency.cached == residency.pages;
         for (std::int64_t at = start; at < end && !file_.ended();) {
-            const Extent extent = extentAt(at, end);
+            const Extent extent = wholeInCache ? Extent{end - at, false} : extentAt(at, end);
             if (extent.hole) {
                 if (file_.observer)
                     file_.observer->zeros(at, extent.length);
@@ -118,8 +131,11 @@ private:
         if (!file_.holesKnown)
             return data;
         const off_t dataAt = ::lseek(file_.fd, at, SEEK_DATA);
-        if (dataAt < 0 && errno == ENXIO)
-            return {end - at, true}; // a hole up to the end of the file
+        if (dataAt < 0 && errno == ENXIO) {
+            // No data from `at` on: a hole up to the end of the file, or a
+            // file now cut short before end, which reading it finds out.
+            return currentSize(file_.fd) >= end ? Extent{end - at, true} : data;
+        }
         if (dataAt < at) {
             file_.holesKnown = false;
             return data;
@@ -146,11 +162,20 @@ private:
             return std::min(alignDown(from, requestSize_) + requestSize_, end);
         };
         std::int64_t done = at;
+        // The route of every stretch is asked once, in file order: a run of
+        // stretches that go the same way is counted in one go, and so the
+        // route of the stretch after a run is known before the run is.
+        Route route = routeOf(done, stretchEnd(done));
         while (done < end) {
-            const Route route = routeOf(done, stretchEnd(done));
             std::int64_t runEnd = stretchEnd(done);
-            while (runEnd < end && routeOf(runEnd, stretchEnd(runEnd)) == route)
+            std::optional<Route> next;
+            while (runEnd < end && route != Route::Probe) {
+                next = routeOf(runEnd, stretchEnd(runEnd));
+                if (*next != route)
+                    break;
                 runEnd = stretchEnd(runEnd);
+                next.reset();
+            }
             const std::int64_t wanted = runEnd - done;
             if (route == Route::Buffered && file_.direct && file_.direct->fd() >= 0) {
                 // The file's own readahead is off where direct reads are on:
@@ -158,21 +183,25 @@ private:
                 // nothing past it.
                 ::posix_fadvise(file_.fd, done, wanted, POSIX_FADV_WILLNEED);
             }
-            const std::int64_t got = route == Route::InPlace ? countCached(done, wanted)
-                                     : route == Route::Direct ? countDirect(done, wanted)
-                                                              : countBuffered(done, wanted);
+            const std::int64_t got = route == Route::InPlace || route == Route::Probe ? countCached(done, wanted)
+                                     : route == Route::Direct                         ? countDirect(done, wanted)
+                                                                                      : countBuffered(done, wanted);
+            if (route == Route::Copied)
+                file_.routes.copied += got;
             done += got;
-            if (got < wanted)
+            if (got < wanted || done >= end)
                 break;
+            route = next ? *next : routeOf(done, stretchEnd(done));
         }
         return done - at;
     }
 
-    // A stretch wholly in the page cache is counted where it lies, one mostly
-    // out of it is read past it, so that it neither evicts what the user has
-    // cached nor costs a copy. Any other is read through the cache: a direct
-    // read would first write out its dirty pages.
-    Route routeOf(std::int64_t from, std::int64_t to) const
+    // A stretch wholly in the page cache is counted where it lies or copied
+    // out of it, whichever costs less for the folios it is held in; one
+    // mostly out of it is read past it, so that it neither evicts what the
+    // user has cached nor costs a copy. Any other is read through the cache:
+    // a direct read would first write out its dirty pages.
+    Route routeOf(std::int64_t from, std::int64_t to)
     {
         const bool direct = file_.direct && file_.direct->fd() >= 0 && !file_.directRefused;
         if (!direct && !file_.mapCached)
@@ -180,8 +209,17 @@ private:
         const CacheResidency residency = cacheResidency(file_.fd, from, to - from);
         if (!residency.known)
             return Route::Buffered;
-        if (file_.mapCached && residency.cached == residency.pages)
-            return Route::InPlace;
+        if (residency.cached == residency.pages) {
+            switch (cachedRoute_.next()) {
+            case CachedRoute::Way::InPlace:
+                return Route::InPlace;
+            case CachedRoute::Way::Probe:
+                return Route::Probe;
+            case CachedRoute::Way::Copied:
+                break;
+            }
+            return Route::Copied;
+        }
         if (direct && residency.dirty == 0 && 2 * residency.cached < residency.pages)
             return Route::Direct;
         return Route::Buffered;
@@ -189,8 +227,10 @@ private:
 
     std::int64_t countCached(std::int64_t at, std::int64_t size)
     {
+        const long faults = threadFaults();
         const InPlaceCount result =
             countInPlace(file_.fd, at, size, counter_, file_.blockSize, file_.stop, file_.observer);
+        cachedRoute_.countedInPlace(result.bytes, threadFaults() - faults);
         file_.routes.inPlace += result.bytes;
         switch (result.status) {
         case InPlaceCount::Counted:
@@ -249,14 +289,14 @@ private:
         if (size <= 0)
             return 0;
         if (!buffer_)
-            buffer_.reset(static_cast<unsigned char*>(std::aligned_alloc(4096, alignUp(file_.blockSize, 4096))));
+            buffer_.reset(static_cast<unsigned char*>(std::aligned_alloc(4096, alignUp(pieceSize(), 4096))));
         if (!buffer_) {
             fail(ENOMEM, at);
             return 0;
         }
         std::int64_t done = 0;
         while (done < size && !file_.stopRequested()) {
-            const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(file_.blockSize, size - done));
+            const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(pieceSize(), size - done));
             ssize_t got = 0;
             do
                 got = file_.readAt(file_.fd, buffer_.get(), wanted, at + done);
@@ -271,6 +311,8 @@ private:
         }
         return done;
     }
+
+    std::int64_t pieceSize() const { return std::int64_t(std::min(file_.blockSize, kCopyPiece)); }
 
     void countSteps(std::int64_t offset, const unsigned char* data, std::size_t size)
     {
@@ -299,6 +341,7 @@ private:
     FileCount& file_;
     ByteCounter& counter_;
     const std::int64_t requestSize_;
+    CachedRoute cachedRoute_;
     std::unique_ptr<ReadAhead> readAhead_;       // made at the first stretch not in the cache
     std::unique_ptr<unsigned char, FreeBuffer> buffer_; // made at the first read through the cache
 };
@@ -307,7 +350,8 @@ private:
 
 ReadRoutes FileCount::routesTaken() const
 {
-    return {routes.holes.load(), routes.inPlace.load(), routes.direct.load(), routes.buffered.load()};
+    return {routes.holes.load(), routes.inPlace.load(), routes.direct.load(), routes.buffered.load(),
+            routes.copied.load()};
 }
 
 void countWindows(FileCount& file, ByteCounter& counter)

@@ -15,6 +15,8 @@ struct ReadRoutes {
     std::int64_t inPlace = 0;  // found in the page cache, counted where they lie
     std::int64_t direct = 0;   // not in the cache, read past it from the disk
     std::int64_t buffered = 0; // read through the cache
+    // Of those, the ones that the cache held in whole, copied out of it.
+    std::int64_t copied = 0;
 };
 
 // One pass of counting a file, shared by all the threads that count it. The
@@ -43,7 +45,7 @@ struct FileCount {
     std::atomic<std::int64_t> counted = 0; // bytes counted, holes included
 
     struct Tally {
-        std::atomic<std::int64_t> holes = 0, inPlace = 0, direct = 0, buffered = 0;
+        std::atomic<std::int64_t> holes = 0, inPlace = 0, direct = 0, buffered = 0, copied = 0;
     } routes;
 
     bool stopRequested() const { return stop && stop->load(std::memory_order_relaxed); }

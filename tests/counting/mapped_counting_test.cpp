@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -35,16 +37,43 @@ protected:
     int fd = -1;
 };
 
-TEST_F(MappedCountingTest, CountsCachedBytesWhereTheyLie)
+// Records what an observer is shown.
+struct Recorder : StretchObserver {
+    void restart() override {}
+    void bytes(std::int64_t offset, const unsigned char* data, std::size_t size) override
+    {
+        seen.emplace_back(offset, std::string(reinterpret_cast<const char*>(data), size));
+    }
+    void zeros(std::int64_t, std::int64_t) override {}
+    std::vector<std::pair<std::int64_t, std::string>> seen;
+};
+
+TEST_F(MappedCountingTest, CountsCachedBytesWhereTheyLieAndShowsThemToAnObserver)
 {
-    const std::string bytes(3 << 20 | 77, 'q');
+    std::string bytes((20 << 20) | 77, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i % 253);
     ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
-    ByteCounter counter;
-    // From an offset inside a page: the mapping starts at the page before it.
-    const InPlaceCount result = countInPlace(fd, 5, bytes.size() - 5, counter, 1 << 20, nullptr);
-    EXPECT_EQ(result.status, InPlaceCount::Counted);
-    EXPECT_EQ(result.bytes, std::int64_t(bytes.size() - 5));
-    EXPECT_EQ(counter.counts()['q'], bytes.size() - 5);
+    for (const bool observed : {false, true}) {
+        ByteCounter counter;
+        Recorder recorder;
+        // From an offset inside a page: the mapping starts at the page before it.
+        const InPlaceCount result = countInPlace(fd, 5, bytes.size() - 5, counter, 1 << 20, nullptr,
+                                                 observed ? &recorder : nullptr);
+        EXPECT_EQ(result.status, InPlaceCount::Counted);
+        EXPECT_EQ(result.bytes, std::int64_t(bytes.size() - 5));
+        WideCounts expected{};
+        countBytesReference(reinterpret_cast<const unsigned char*>(bytes.data()) + 5, bytes.size() - 5, expected);
+        EXPECT_EQ(counter.counts(), expected);
+        if (!observed)
+            continue;
+        std::string shown;
+        for (const auto& [offset, data] : recorder.seen) {
+            EXPECT_EQ(offset, std::int64_t(5 + shown.size()));
+            shown += data;
+        }
+        EXPECT_EQ(shown, bytes.substr(5));
+    }
 }
 
 // A mapping that reaches past the end of the file is what a file cut short

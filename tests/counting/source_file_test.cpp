@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -19,8 +20,10 @@
 #include <mutex>
 #include <random>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -257,11 +260,11 @@ TEST_F(SourceFileTest, MatchesTheReferenceLoopForAwkwardSizesWorkerCountsAndRout
 }
 
 // What the page cache holds decides how each stretch comes in: counted where
-// it lies when wholly cached, read past the cache when mostly not, through
-// the cache when dirty, so that a count neither reads a cached file from the
-// disk again nor fills the cache with a cold one. Where the file system
-// refuses direct reads (tmpfs), what is not counted in place is read through
-// the cache.
+// it lies or copied out of the cache when wholly cached, read past the cache
+// when mostly not, through the cache when dirty, so that a count neither
+// reads a cached file from the disk again nor fills the cache with a cold
+// one. Where the file system refuses direct reads (tmpfs), nothing is read
+// past the cache.
 TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
 {
     constexpr std::size_t kMiB = 1 << 20;
@@ -307,7 +310,7 @@ TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
     ::close(check);
     FrequencyState again;
     const ReadOutcome cached = readSourceFile(path, again);
-    EXPECT_EQ(cached.routes.inPlace, std::int64_t(bytes.size()));
+    EXPECT_EQ(cached.routes.inPlace + cached.routes.copied, std::int64_t(bytes.size()));
     EXPECT_EQ(again.charCounts, state.charCounts);
 
     // On tmpfs nothing can be cold and nothing read past the cache.
@@ -322,9 +325,41 @@ TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
             EXPECT_EQ(outcome.status, ReadStatus::Counted);
             EXPECT_EQ(onTmpfs.charCounts, state.charCounts);
             EXPECT_EQ(outcome.routes.direct, 0);
-            EXPECT_EQ(mapCached ? outcome.routes.inPlace : outcome.routes.buffered, std::int64_t(bytes.size()));
+            EXPECT_EQ(outcome.routes.inPlace + outcome.routes.buffered, std::int64_t(bytes.size()));
+            if (!mapCached) {
+                EXPECT_EQ(outcome.routes.inPlace, 0);
+            }
         }
         fs::remove(shm);
+    }
+}
+
+// Mapping a stretch that the cache holds in 4 KiB pages costs more than
+// copying it out: files written in small pieces and files on tmpfs are
+// copied, but for stretches mapped now and then (two at first, one each
+// thread) to see whether that still holds.
+TEST_F(SourceFileTest, CachedSmallPagesAreCopiedOutRatherThanMapped)
+{
+    constexpr std::size_t kMiB = 1 << 20;
+    std::string bytes(64 * kMiB, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 29 % 251);
+    std::vector<std::string> paths = {(dir / "small-writes").string()};
+    if (::access("/dev/shm", W_OK) == 0)
+        paths.push_back("/dev/shm/tallivor-test-small-" + std::to_string(::getpid()));
+    for (const std::string& path : paths) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        for (std::size_t at = 0; at < bytes.size(); at += 4096)
+            ASSERT_EQ(::write(fd, bytes.data() + at, 4096), 4096);
+        ASSERT_EQ(::fsync(fd), 0);
+        ::close(fd);
+        SourceCount count;
+        const ReadOutcome outcome = countSourceFile(path, count);
+        fs::remove(path);
+        EXPECT_EQ(outcome.status, ReadStatus::Counted) << path;
+        EXPECT_EQ(count.counts, countsOf(bytes)) << path;
+        EXPECT_GE(outcome.routes.copied, std::int64_t(bytes.size() * 5 / 8)) << path;
+        EXPECT_EQ(outcome.routes.inPlace + outcome.routes.copied, std::int64_t(bytes.size())) << path;
     }
 }
 
@@ -431,6 +466,109 @@ TEST_F(SourceFileTest, FileCutShortWhileCountedInPlaceNeverEndsTheProcess)
         cutter.join();
         EXPECT_TRUE(state.totalChars == 48 * kMiB || state.totalChars == 5 * kMiB) << state.totalChars;
         EXPECT_EQ(state.charCounts['A'], state.totalChars);
+    }
+}
+
+// Cut again and again by another thread while it is counted: the count is
+// of a size the file had, no smaller than where it ended up, with the bytes
+// it then held, or it fails as Changed; never a partial count as a success.
+TEST_F(SourceFileTest, FileCutAgainAndAgainIsCountedAsItWasOrFailsAsChanged)
+{
+    constexpr off_t kMiB = 1 << 20;
+    constexpr int kMiBs = 64;
+    std::string bytes(kMiBs * kMiB, '\0');
+    for (int m = 0; m < kMiBs; ++m) // each MiB its own value: a missing stretch shows
+        std::fill_n(bytes.begin() + m * kMiB, kMiB, static_cast<char>(m + 1));
+    struct Case {
+        std::chrono::microseconds interval;
+        int floorMiBs;
+    };
+    const Case paces[] = {{std::chrono::microseconds(2000), 40},
+                          {std::chrono::microseconds(100), 8},
+                          {std::chrono::microseconds(0), 1}};
+    std::map<ReadStatus, int> seen;
+    for (const Route route : {Route::InPlace, Route::Buffered, Route::Direct}) {
+        for (const Case& pace : paces) {
+            const std::string path = write("shrinking", bytes);
+            ReadOptions options;
+            if (!through(route, path, options))
+                continue;
+            RecordingObserver observer;
+            options.observer = &observer;
+            std::atomic<int> sizeMiBs = kMiBs;
+            std::atomic<bool> counting = true;
+            // sizeMiBs never exceeds the file's size: it goes down first.
+            std::jthread cutter([&] {
+                while (counting && sizeMiBs > pace.floorMiBs) {
+                    EXPECT_EQ(::truncate(path.c_str(), --sizeMiBs * kMiB), 0);
+                    std::this_thread::sleep_for(pace.interval);
+                }
+            });
+            SourceCount count;
+            const ReadOutcome outcome = countSourceFile(path, count, options);
+            const int smallest = sizeMiBs;
+            counting = false;
+            cutter.join();
+            const std::string name = std::string(nameOf(route)) + ", a MiB cut every " +
+                                     std::to_string(pace.interval.count()) + " us";
+            ++seen[outcome.status];
+            if (outcome.status == ReadStatus::Changed) {
+                EXPECT_EQ(count.total, 0) << name;
+                EXPECT_EQ(count.counts, WideCounts{}) << name;
+                continue;
+            }
+            ASSERT_EQ(outcome.status, ReadStatus::Counted) << name;
+            EXPECT_EQ(count.total % kMiB, 0) << name << ": not a size the file had";
+            EXPECT_GE(count.total, smallest * kMiB) << name;
+            EXPECT_EQ(count.counts, countsOf(bytes.substr(0, std::size_t(count.total)))) << name;
+            EXPECT_EQ(observer.coveredUpTo(), count.total) << name;
+            EXPECT_EQ(observer.counts(), count.counts) << name;
+        }
+    }
+    std::printf("outcomes: %d counted, %d changed\n", seen[ReadStatus::Counted], seen[ReadStatus::Changed]);
+}
+
+// Where no thread can be had (here: a user allowed no more processes), the
+// caller's thread reads and counts it all, on every route.
+TEST_F(SourceFileTest, WithoutThreadsTheCallerCountsAlone)
+{
+    std::string bytes(9 * (1 << 20) + 11, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 11 % 255);
+    const std::string path = write("data", bytes);
+    ::chmod(dir.c_str(), 0755);
+    ::chmod(path.c_str(), 0644);
+    for (const Route route : {Route::InPlace, Route::Buffered, Route::Direct}) {
+        ReadOptions options;
+        options.workers = 3;
+        if (!through(route, path, options))
+            continue;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const rlimit none{1, 1};
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(2);
+            if (::setrlimit(RLIMIT_NPROC, &none) != 0)
+                ::_exit(2);
+            bool threadRefused = false;
+            try {
+                std::thread([] {}).join();
+            } catch (const std::system_error&) {
+                threadRefused = true;
+            }
+            if (!threadRefused)
+                ::_exit(3);
+            SourceCount count;
+            const ReadOutcome outcome = countSourceFile(path, count, options);
+            ::_exit(outcome.status == ReadStatus::Counted && count.counts == countsOf(bytes) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << nameOf(route);
+        if (WEXITSTATUS(status) == 2 || WEXITSTATUS(status) == 3)
+            GTEST_SKIP() << "threads could not be refused here";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << nameOf(route);
     }
 }
 
@@ -666,7 +804,8 @@ TEST_F(SourceFileTest, CountStreamEndsOnAStopAndOnAReadFailure)
 }
 
 // Whichever way its bytes come in, an observer is shown every stretch of the
-// count once, with the bytes that were counted.
+// count once, with the bytes that were counted. (Counted in place: see also
+// the test of countInPlace.)
 TEST_F(SourceFileTest, ObserverSeesEveryStretchCountedOnceOnEveryRoute)
 {
     constexpr std::int64_t kMiB = 1 << 20;
@@ -680,7 +819,7 @@ TEST_F(SourceFileTest, ObserverSeesEveryStretchCountedOnceOnEveryRoute)
         int workers;
     };
     const Case cases[] = {
-        {"in place", Kind::InPlace, 2}, {"buffered", Kind::Buffered, 2}, {"direct", Kind::Direct, 2},
+        {"cached", Kind::InPlace, 2}, {"buffered", Kind::Buffered, 2}, {"direct", Kind::Direct, 2},
         {"holes", Kind::Holes, 2},      {"grown past its size", Kind::Grown, 0},
     };
     for (const Case& c : cases) {
@@ -727,7 +866,7 @@ TEST_F(SourceFileTest, ObserverSeesEveryStretchCountedOnceOnEveryRoute)
         EXPECT_EQ(observer.counts(), count.counts) << c.name;
         EXPECT_EQ(observer.restarts(), 0) << c.name;
         const ReadRoutes& routes = outcome.routes;
-        const std::int64_t taken = c.kind == Kind::InPlace ? routes.inPlace
+        const std::int64_t taken = c.kind == Kind::InPlace ? routes.inPlace + routes.copied
                                    : c.kind == Kind::Direct ? routes.direct
                                    : c.kind == Kind::Holes  ? routes.holes
                                                             : routes.buffered;

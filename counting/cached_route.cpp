@@ -1,0 +1,42 @@
+#include "cached_route.h"
+
+#include <algorithm>
+#include <sys/resource.h>
+
+CachedRoute::Way CachedRoute::next()
+{
+    if (!mapping_)
+        return Way::Copied;
+    switch (known_) {
+    case Known::Nothing:
+        return Way::Probe;
+    case Known::LargeFolios:
+        return Way::InPlace;
+    case Known::SmallFolios:
+        break;
+    }
+    if (++sinceProbe_ < gap_)
+        return Way::Copied;
+    sinceProbe_ = 0;
+    return Way::Probe;
+}
+
+void CachedRoute::countedInPlace(std::int64_t bytes, long faults)
+{
+    if (bytes < (std::int64_t{1} << 20))
+        return; // too little to tell
+    const bool small = faults * (std::int64_t{1} << 20) > kFaultsPerMiB * bytes;
+    if (!small)
+        gap_ = 1;
+    else if (known_ == Known::SmallFolios)
+        gap_ = gap_ == 1 ? kProbeEvery : std::min(2 * gap_, kLongestGap);
+    known_ = small ? Known::SmallFolios : Known::LargeFolios;
+    sinceProbe_ = 0;
+}
+
+long threadFaults()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_minflt;
+}
