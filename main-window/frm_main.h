@@ -4,6 +4,8 @@
 #include "control_array.h"
 #include "form.h"
 #include "frequency_state.h"
+#include "frequency_table_model.h"
+#include "frequency_table_widget.h"
 #include "label.h"
 #include "line.h"
 #include "window_services.h"
@@ -30,7 +32,7 @@ public:
     // The counting state of the last calculation.
     FrequencyState state;
 
-    // Builds rows and bars 1 to 255 from the templates of index 0.
+    // Builds the table and bars 1 to 255 from the template of bar 0.
     void createObjects();
     // Zeroes the counts, empties the count and frequency cells and puts every
     // bar at rest at its own place.
@@ -61,11 +63,15 @@ public:
     Label* Label2;
     ControlArray<Label> lblGraphMenu;
     ControlArray<Label> Label1;
-    ControlArray<Label> lblASCII;
-    ControlArray<Label> lblASCIIHex;
-    ControlArray<Label> lblASCIIChar;
-    ControlArray<Label> lblASCIICount;
-    ControlArray<Label> lblASCIIFreq;
+    // The frequency table: what it shows, the widget that shows it, and its
+    // cells by their columns' names.
+    FrequencyTableModel tableModel;
+    FrequencyTableWidget* frequencyTable = nullptr;
+    TableColumn lblASCII{frequencyTable, FrequencyTableModel::Code};
+    TableColumn lblASCIIHex{frequencyTable, FrequencyTableModel::Hex};
+    TableColumn lblASCIIChar{frequencyTable, FrequencyTableModel::Character};
+    TableColumn lblASCIICount{frequencyTable, FrequencyTableModel::Count};
+    TableColumn lblASCIIFreq{frequencyTable, FrequencyTableModel::Frequency};
     ControlArray<Line> lnFreq;
     Label* lblSourceFile;
     QLineEdit* txtSourceFile;
@@ -93,7 +99,6 @@ private:
     void designLayout();
     void designStrip();
     void designGraph();
-    void designTableTemplates();
     void designPathBoxes();
     void setFocusOrder();
     void connectHandlers();

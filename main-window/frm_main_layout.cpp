@@ -59,7 +59,6 @@ void frmMain::designLayout()
     setBackColor(bgrFromRgb(224, 224, 224));
     designStrip();
     designGraph();
-    designTableTemplates();
     designPathBoxes();
     setFocusOrder();
 }
@@ -182,32 +181,6 @@ void frmMain::designGraph()
             label->setBackColor(kStripGrey);
         label->setName(QStringLiteral("Legend"));
         label->setDecorative(label->Caption().isEmpty());
-    }
-}
-
-void frmMain::designTableTemplates()
-{
-    struct Column {
-        ControlArray<Label>* array;
-        int left, width;
-        const char* caption;
-        Label::Alignment alignment;
-    };
-    const Column columns[] = {
-        {&lblASCII, 0, 249, "0", Label::Alignment::Right},
-        {&lblASCIIHex, 249, 249, "FF", Label::Alignment::Center},
-        {&lblASCIIChar, 498, 224, "0", Label::Alignment::Center},
-        {&lblASCIICount, 704, 855, "2100000000", Label::Alignment::Right},
-        {&lblASCIIFreq, 1560, 495, "0.00000", Label::Alignment::Right},
-    };
-    for (const Column& column : columns) {
-        Label& label = designLabel(*this, column.left, 1229, column.width, 150,
-                                   QString::fromLatin1(column.caption));
-        label.setAlignment(column.alignment);
-        label.setBackColor(0xC0C0C0);
-        label.setForeColor(0x000000);
-        label.setFont(sansSerif(6.75));
-        column.array->add(0, label);
     }
 }
 

@@ -104,7 +104,7 @@ QString LightweightAccessible::text(QAccessible::Text t) const
     case QAccessible::Description:
         return traits.description;
     case QAccessible::Value:
-        return traits.valueShownBy ? traits.valueShownBy->Caption() : QString();
+        return traits.valueShown ? traits.valueShown() : QString();
     default:
         return QString();
     }
@@ -133,7 +133,7 @@ QAccessible::State LightweightAccessible::state() const
 
 void* LightweightAccessible::interface_cast(QAccessible::InterfaceType type)
 {
-    if (type == QAccessible::ValueInterface && control_->accessible().valueShownBy)
+    if (type == QAccessible::ValueInterface && control_->accessible().valueShown)
         return static_cast<QAccessibleValueInterface*>(this);
     if (type == QAccessible::ActionInterface && pressable())
         return static_cast<QAccessibleActionInterface*>(this);
@@ -144,12 +144,13 @@ void* LightweightAccessible::interface_cast(QAccessible::InterfaceType type)
 // ASCII, captions carry ASCII digits and a full stop, which only C reads.
 QVariant LightweightAccessible::currentValue() const
 {
-    const Label* shown = control_->accessible().valueShownBy;
+    const auto& shown = control_->accessible().valueShown;
     if (!shown)
         return 0.0;
+    const QString text = shown();
     bool ok = false;
-    const double value = QLocale().toDouble(shown->Caption(), &ok);
-    return ok ? value : QLocale::c().toDouble(shown->Caption());
+    const double value = QLocale().toDouble(text, &ok);
+    return ok ? value : QLocale::c().toDouble(text);
 }
 
 QVariant LightweightAccessible::maximumValue() const

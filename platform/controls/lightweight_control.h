@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QRectF>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class Form;
@@ -16,9 +17,9 @@ struct AccessibleTraits {
     // graphic for a line) does not say it.
     std::optional<QAccessible::Role> role;
     QString description;
-    // A line that stands for a number: the label that shows the number, and
+    // A line that stands for a number: the text that shows the number, and
     // the largest the number can be.
-    const Label* valueShownBy = nullptr;
+    std::function<QString()> valueShown;
     double maximumValue = 0;
     // A label named by what it shows, as a number is, with its own name
     // standing in while it shows nothing.
