@@ -8,12 +8,6 @@ void frmMain::createObjects()
     // Halves go to the even neighbour, as the default rounding mode does.
     state.barBaseY = static_cast<std::int16_t>(std::nearbyint(lnFreq(0).Y2()));
 
-    for (std::int16_t j = 0; j <= 255; ++j) {
-        if (j > 0)
-            lnFreq.Load(*this, j);
-        lnFreq(j).setVisible(true);
-    }
-
     // The rows come in five blocks of 52 side by side, with the code,
     // hex and character of each already shown.
     frequencyTable = new FrequencyTableWidget(*this, scale(), tableModel);
@@ -24,7 +18,7 @@ void frmMain::resetObjects()
 {
     state.totalChars = 0;
     for (std::int16_t j = 0; j <= 255; ++j) {
-        const Line& first = lnFreq(0);
+        const BarHandle first = lnFreq(0);
         lnFreq(j).setX1(first.X1() + float(j * first.BorderWidth()));
         lnFreq(j).setX2(first.X2() + float(j * first.BorderWidth()));
         lnFreq(j).setY2(float(state.barBaseY));

@@ -52,3 +52,12 @@ QString FrequencyTableModel::readableText(int row, int column) const
 {
     return column == Character ? characterName(row) : text(row, column);
 }
+
+void FrequencyTableModel::setBarTop(int code, float top)
+{
+    const float old = barTops_[std::size_t(code)];
+    if (old == top)
+        return;
+    barTops_[std::size_t(code)] = top;
+    emit barChanged(code, old);
+}

@@ -3,13 +3,15 @@
 #include <QObject>
 #include <QString>
 #include <Qt>
+#include <array>
 #include <span>
 #include <vector>
 
 // The 256 rows of the frequency table as the window shows them: the one list
 // of its columns, each with its header and its place in a block of the
-// table, and the text of every cell. The table, screen readers, the copy for
-// a spreadsheet and the report made from the window all read it here.
+// table, the text of every cell and the height of every bar of the graph.
+// The table, the graph, screen readers, the copy for a spreadsheet and the
+// report made from the window all read it here.
 class FrequencyTableModel : public QObject {
     Q_OBJECT
 public:
@@ -44,10 +46,17 @@ public:
     // with a character by its name, so that no control code gets through.
     QString readableText(int row, int column) const;
 
+    // Where the bar of a code ends at the top, in the window's units down:
+    // the lower, the taller the bar.
+    float barTop(int code) const { return barTops_[std::size_t(code)]; }
+    void setBarTop(int code, float top);
+
 signals:
     void cellChanged(int row, int column);
+    void barChanged(int code, float oldTop);
 
 private:
     // Row by row.
     std::vector<QString> cells_;
+    std::array<float, kRows> barTops_{};
 };

@@ -3,11 +3,11 @@
 #include "common_dialog.h"
 #include "control_array.h"
 #include "form.h"
+#include "frequency_graph_widget.h"
 #include "frequency_state.h"
 #include "frequency_table_model.h"
 #include "frequency_table_widget.h"
 #include "label.h"
-#include "line.h"
 #include "window_services.h"
 
 #include <QPointer>
@@ -32,7 +32,7 @@ public:
     // The counting state of the last calculation.
     FrequencyState state;
 
-    // Builds the table and bars 1 to 255 from the template of bar 0.
+    // Builds the table and finds where the bars rest.
     void createObjects();
     // Zeroes the counts, empties the count and frequency cells and puts every
     // bar at rest at its own place.
@@ -60,7 +60,6 @@ public:
     QPushButton* btnHelp;
     Label* lblQuorvex;
     Label* lblMaxFreq;
-    Label* Label2;
     ControlArray<Label> lblGraphMenu;
     ControlArray<Label> Label1;
     // The frequency table: what it shows, the widget that shows it, and its
@@ -72,7 +71,9 @@ public:
     TableColumn lblASCIIChar{frequencyTable, FrequencyTableModel::Character};
     TableColumn lblASCIICount{frequencyTable, FrequencyTableModel::Count};
     TableColumn lblASCIIFreq{frequencyTable, FrequencyTableModel::Frequency};
-    ControlArray<Line> lnFreq;
+    // The bar graph, and its bars by their name.
+    FrequencyGraphWidget* frequencyGraph = nullptr;
+    BarHandles lnFreq{frequencyGraph};
     Label* lblSourceFile;
     QLineEdit* txtSourceFile;
     QPushButton* btnSelectSource;

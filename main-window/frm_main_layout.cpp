@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cmath>
 
 namespace {
 
@@ -134,21 +135,19 @@ void frmMain::designGraph()
     showsNumber(*lblMaxFreq, QStringLiteral("Largest frequency"));
     // No caption names it on the screen: the bars under it do.
     lblMaxFreq->accessible().description = QStringLiteral("Largest frequency");
-    // Covers the graph; screen readers take it for the graph as one picture.
-    Label2 = &transparent(designLabel(*this, 600, 120, 9615, 495));
-    Label2->setName(QStringLiteral("Frequency graph"));
-    Label2->accessible().role = QAccessible::Graphic;
-
-    // The bars come before the legend so that the legend's captions stay in
-    // front where the feet of the bars cross it.
-    Line& bar = add<Line>();
-    bar.setX1(scale().unitsFromTwipsX(720));
-    bar.setY1(scale().unitsFromTwipsY(720));
-    bar.setX2(scale().unitsFromTwipsX(720));
-    bar.setY2(scale().unitsFromTwipsY(600));
-    bar.setBorderWidth(3);
-    bar.setBorderColor(0xC00000);
-    lnFreq.add(0, bar);
+    // The bars stand in front of the graph's area, behind the legend, which
+    // hides their feet: the graph ends where the legend begins.
+    const auto pixels = [this](int left, int top, int width, int height) {
+        return QRectF(scale().pixelsFromUnitsX(scale().unitsFromTwipsX(left)),
+                      scale().pixelsFromUnitsY(scale().unitsFromTwipsY(top)),
+                      scale().pixelsFromUnitsX(scale().unitsFromTwipsX(width)),
+                      scale().pixelsFromUnitsY(scale().unitsFromTwipsY(height)));
+    };
+    const int legendTop = int(std::lround(pixels(600, 600, 0, 0).top()));
+    frequencyGraph = new FrequencyGraphWidget(*this, scale(), tableModel, scale().unitsFromTwipsX(720),
+                                              scale().unitsFromTwipsY(720), scale().unitsFromTwipsY(600),
+                                              legendTop, pixels(600, 120, 9615, 495));
+    frequencyGraph->setAccessibleName(QStringLiteral("Frequency graph"));
 
     struct Legend {
         std::int16_t index;

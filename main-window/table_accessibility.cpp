@@ -18,28 +18,28 @@
 void frmMain::describeForScreenReaders()
 {
     ScreenReaders& readers = screenReaders(*this);
-    installTableAccessibility();
     frequencyTable->setAccessibleName(QStringLiteral("Frequency table"));
     connect(frequencyTable, &FrequencyTableWidget::cellFocused, frequencyTable,
             [this] { tellCurrentCell(*frequencyTable); });
     frequencyTable_ = QAccessible::queryAccessibleInterface(frequencyTable);
     setTabOrder(&optSubset(2), frequencyTable);
     setTabOrder(frequencyTable, &readers.addFocusStop(*lblQuorvex));
-    for (std::int16_t i = 0; i <= 255; ++i) {
-        Line& bar = lnFreq(i);
-        bar.setName(QStringLiteral("Bar of code %1").arg(i));
-        bar.accessible().valueShown = [this, i] { return lblASCIIFreq(i).Caption(); };
-        bar.accessible().maximumValue = 1.0;
-    }
+    // Only the raised bars are read one by one; at rest they would say
+    // nothing. They come after the largest frequency, over the graph.
+    readers.addChildrenAfter(*lblMaxFreq, [this] {
+        std::vector<QAccessibleInterface*> raised;
+        for (int i = 0; i <= 255; ++i)
+            if (state.charFreqs[std::size_t(i)] > 0)
+                raised.push_back(frequencyGraph->accessibleBar(i));
+        return raised;
+    });
     describeGraph();
 }
 
-// The graph read as one picture: the codes of its three tallest bars. Only
-// the raised bars are read one by one; at rest they would say nothing.
+// The graph read as one picture: the codes of its three tallest bars.
 void frmMain::describeGraph()
 {
-    for (std::int16_t i = 0; i <= 255; ++i)
-        lnFreq(i).setDecorative(state.charFreqs[std::size_t(i)] <= 0);
+    screenReaders(*this).childrenChanged();
     std::array<int, 256> codes;
     std::iota(codes.begin(), codes.end(), 0);
     const auto& freqs = state.charFreqs;
@@ -53,9 +53,9 @@ void frmMain::describeGraph()
                        .arg(characterName(*code))
                        .arg(*code)
                        .arg(lblASCIIFreq(std::int16_t(*code)).Caption());
-    Label2->accessible().description =
+    frequencyGraph->setDescription(
         tallest.isEmpty() ? QStringLiteral("No bar raised")
-                          : QStringLiteral("Largest frequencies: ") + tallest.join(QStringLiteral(", "));
+                          : QStringLiteral("Largest frequencies: ") + tallest.join(QStringLiteral(", ")));
 }
 
 // "13 bytes read, 13 selected, largest frequency 0.2308"
@@ -87,7 +87,8 @@ void frmMain::announceResults()
         QAccessibleEvent renamed(readers.accessibleFor(*total), QAccessible::NameChanged);
         QAccessible::updateAccessibility(&renamed);
     }
-    QAccessibleEvent graph(readers.accessibleFor(*Label2), QAccessible::DescriptionChanged);
+    QAccessibleEvent graph(QAccessible::queryAccessibleInterface(frequencyGraph),
+                           QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&graph);
     readers.announce(resultsSentence());
 }

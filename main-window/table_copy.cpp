@@ -29,7 +29,7 @@ QRectF boundsOf(const ControlArray<Label>& column)
 bool overTableGraphOrTotals(const frmMain& window, const QPointF& point)
 {
     const QRectF table = window.frequencyTable->cellsArea();
-    QRectF graph = window.Label2->pixelBounds().united(window.lblMaxFreq->pixelBounds());
+    QRectF graph = window.frequencyGraph->picture().united(window.lblMaxFreq->pixelBounds());
     graph = graph.united(boundsOf(window.Label1)).united(boundsOf(window.lblGraphMenu));
     for (std::int16_t i = 0; i <= 255; ++i)
         graph = graph.united(window.lnFreq(i).pixelBounds());

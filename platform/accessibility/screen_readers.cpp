@@ -76,6 +76,13 @@ FocusStop& ScreenReaders::addFocusStop(const Label& label)
     return *stop;
 }
 
+void ScreenReaders::addChildrenAfter(const LightweightControl& after,
+                                     std::function<std::vector<QAccessibleInterface*>()> children)
+{
+    addedChildren_.emplace_back(&after, std::move(children));
+    accessibleControls_.reset();
+}
+
 void ScreenReaders::announce(const QString& message)
 {
     const bool first = announcementId_ == 0;
@@ -103,8 +110,13 @@ const std::vector<QAccessibleInterface*>& ScreenReaders::accessibleControls()
     if (accessibleControls_)
         return *accessibleControls_;
     std::vector<QAccessibleInterface*> walked;
-    for (const auto& control : form_->controls())
+    for (const auto& control : form_->controls()) {
         if (!control->decorative())
             walked.push_back(accessibleFor(*control));
+        for (const auto& [after, children] : addedChildren_)
+            if (after == control.get())
+                for (QAccessibleInterface* child : children())
+                    walked.push_back(child);
+    }
     return accessibleControls_.emplace(std::move(walked));
 }

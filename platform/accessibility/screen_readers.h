@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -29,6 +30,13 @@ public:
     // Gives a label with a click handler a place in the focus chain, where
     // the keyboard presses it. Place the stop with setTabOrder.
     FocusStop& addFocusStop(const Label& label);
+    // Shows screen readers what children gives among the controls, right
+    // after the control after, for things the window paints that are no
+    // controls of their own. Asked afresh after childrenChanged.
+    void addChildrenAfter(const LightweightControl& after,
+                          std::function<std::vector<QAccessibleInterface*>()> children);
+    // What the functions given to addChildrenAfter return has changed.
+    void childrenChanged() { accessibleControls_.reset(); }
     // Has screen readers speak message now, whatever has the focus.
     void announce(const QString& message);
     // The notification that announce shows, null before the first.
@@ -42,6 +50,8 @@ private:
     // Registered interfaces of the controls, made when first asked for.
     std::unordered_map<const LightweightControl*, unsigned> accessibleIds_;
     std::unordered_map<const LightweightControl*, FocusStop*> focusStops_;
+    std::vector<std::pair<const LightweightControl*, std::function<std::vector<QAccessibleInterface*>()>>>
+        addedChildren_;
     unsigned announcementId_ = 0;
     std::optional<std::vector<QAccessibleInterface*>> accessibleControls_;
 };

@@ -28,12 +28,13 @@ struct Heard {
 std::vector<Heard> heard;
 
 // Keeps the events of the painted controls, whose focus stops stand for
-// them, and of the table; other widgets' own events (focus, text typed into the path box)
+// them, and of the table and the graph; other widgets' own events (focus, text typed into the path box)
 // belong to Qt.
 void record(QAccessibleEvent* event)
 {
     if (event->object() && !qobject_cast<FocusStop*>(event->object()) &&
-        !qobject_cast<FrequencyTableWidget*>(event->object()))
+        !qobject_cast<FrequencyTableWidget*>(event->object()) &&
+        !qobject_cast<FrequencyGraphWidget*>(event->object()))
         return;
     QString detail;
     if (event->type() == QAccessible::TableModelChanged) {
@@ -177,7 +178,7 @@ TEST_F(ScreenReaderTest, EachCalculationIsAnnouncedInOneBatchAndSpokenInOneSente
             EXPECT_EQ(heard[i + 1].detail, totals[i].second);
         }
         EXPECT_EQ(heard[4].type, QAccessible::DescriptionChanged);
-        EXPECT_EQ(heard[4].source, of(*window->Label2));
+        EXPECT_EQ(heard[4].source, QAccessible::queryAccessibleInterface(window->frequencyGraph));
 
         QAccessibleInterface* notification = screenReaders(*window).announcement();
         ASSERT_NE(notification, nullptr);
@@ -232,7 +233,7 @@ TEST_F(ScreenReaderTest, TotalsBarsAndGraphTellTheirValuesAndDecorationIsLeftOut
     QAccessibleInterface* largest = of(*window->lblMaxFreq);
     EXPECT_EQ(total->text(QAccessible::Name), "0");
     EXPECT_EQ(largest->text(QAccessible::Name), "Largest frequency");
-    EXPECT_EQ(form->indexOfChild(of(window->lnFreq(65))), -1);
+    EXPECT_EQ(form->indexOfChild(window->frequencyGraph->accessibleBar(65)), -1);
     calculate(writeFile("a", "AAAB"));
     // Totals read the numbers they show, labelled by their captions; read-only
     // labels have no value to change.
@@ -251,18 +252,18 @@ TEST_F(ScreenReaderTest, TotalsBarsAndGraphTellTheirValuesAndDecorationIsLeftOut
     EXPECT_EQ(labels.front().first, of(*window->lblSelectedChars));
 
     // Raised bars are read with their values; bars at rest are not read.
-    EXPECT_EQ(of(window->lnFreq(65))->valueInterface()->currentValue().toDouble(), 0.75);
-    EXPECT_NE(form->indexOfChild(of(window->lnFreq(65))), -1);
-    EXPECT_EQ(form->indexOfChild(of(window->lnFreq(67))), -1);
+    EXPECT_EQ(window->frequencyGraph->accessibleBar(65)->valueInterface()->currentValue().toDouble(), 0.75);
+    EXPECT_NE(form->indexOfChild(window->frequencyGraph->accessibleBar(65)), -1);
+    EXPECT_EQ(form->indexOfChild(window->frequencyGraph->accessibleBar(67)), -1);
     {
         // Captions there carry ASCII digits and a full stop.
         const QLocale previous;
         QLocale::setDefault(QLocale(QStringLiteral("ar_EG")));
         calculate(writeFile("a", "AAAB"));
-        EXPECT_EQ(of(window->lnFreq(65))->valueInterface()->currentValue().toDouble(), 0.75);
+        EXPECT_EQ(window->frequencyGraph->accessibleBar(65)->valueInterface()->currentValue().toDouble(), 0.75);
         QLocale::setDefault(previous);
     }
-    QAccessibleInterface* graph = of(*window->Label2);
+    QAccessibleInterface* graph = QAccessible::queryAccessibleInterface(window->frequencyGraph);
     EXPECT_EQ(graph->role(), QAccessible::Graphic);
     EXPECT_EQ(graph->text(QAccessible::Description),
               "Largest frequencies: A (code 65) 0.75, B (code 66) 0.25");
