@@ -6,7 +6,6 @@
 #include "lightweight_control.h"
 #include "screen_readers.h"
 
-#include <QLocale>
 #include <QWidget>
 #include <algorithm>
 
@@ -103,8 +102,6 @@ QString LightweightAccessible::text(QAccessible::Text t) const
         return control_->accessibleText();
     case QAccessible::Description:
         return traits.description;
-    case QAccessible::Value:
-        return traits.valueShown ? traits.valueShown() : QString();
     default:
         return QString();
     }
@@ -133,29 +130,9 @@ QAccessible::State LightweightAccessible::state() const
 
 void* LightweightAccessible::interface_cast(QAccessible::InterfaceType type)
 {
-    if (type == QAccessible::ValueInterface && control_->accessible().valueShown)
-        return static_cast<QAccessibleValueInterface*>(this);
     if (type == QAccessible::ActionInterface && pressable())
         return static_cast<QAccessibleActionInterface*>(this);
     return nullptr;
-}
-
-// An empty caption shows no number: 0. Where the locale's own digits are not
-// ASCII, captions carry ASCII digits and a full stop, which only C reads.
-QVariant LightweightAccessible::currentValue() const
-{
-    const auto& shown = control_->accessible().valueShown;
-    if (!shown)
-        return 0.0;
-    const QString text = shown();
-    bool ok = false;
-    const double value = QLocale().toDouble(text, &ok);
-    return ok ? value : QLocale::c().toDouble(text);
-}
-
-QVariant LightweightAccessible::maximumValue() const
-{
-    return control_->accessible().maximumValue;
 }
 
 bool LightweightAccessible::pressable() const

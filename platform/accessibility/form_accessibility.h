@@ -32,12 +32,9 @@ private:
 };
 
 // The interface of one lightweight control; ScreenReaders keeps it registered
-// for as long as the control lives. A line that stands for a number has the
-// value interface; a label with a click handler has the press action and,
-// with a focus stop, takes the focus.
-class LightweightAccessible : public PaintedAccessible,
-                              public QAccessibleValueInterface,
-                              public QAccessibleActionInterface {
+// for as long as the control lives. A label with a click handler has the
+// press action and, with a focus stop, takes the focus.
+class LightweightAccessible : public PaintedAccessible, public QAccessibleActionInterface {
 public:
     LightweightAccessible(Form& form, const LightweightControl& control, QWidget* focusStop);
 
@@ -49,14 +46,6 @@ public:
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
     void* interface_cast(QAccessible::InterfaceType type) override;
-
-    // QAccessibleValueInterface: the number shown, which only the program
-    // changes.
-    QVariant currentValue() const override;
-    void setCurrentValue(const QVariant&) override {}
-    QVariant maximumValue() const override;
-    QVariant minimumValue() const override { return 0.0; }
-    QVariant minimumStepSize() const override { return 0.0; }
 
     // QAccessibleActionInterface: press, as a click does.
     QStringList actionNames() const override;

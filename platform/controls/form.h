@@ -35,16 +35,6 @@ public:
         emit controlsChanged();
         return added;
     }
-    // A hidden copy of original, painted right after `after`.
-    template <class Control>
-    Control& addCopy(const Control& original, const LightweightControl& after)
-    {
-        auto control = std::make_unique<Control>(original);
-        control->setVisible(false);
-        Control& added = *control;
-        insertAfter(after, std::move(control));
-        return added;
-    }
     // Its lightweight controls in paint order, back to front.
     const std::vector<std::unique_ptr<LightweightControl>>& controls() const { return controls_; }
 
@@ -82,7 +72,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control);
     // The topmost visible label under a point that reacts to the mouse, if
     // no windowed control lies in front of it there.
     Label* clickableLabelAt(const QPointF& point) const;

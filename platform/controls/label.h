@@ -16,7 +16,6 @@ public:
     enum class Alignment { Left, Right, Center };
 
     explicit Label(Form& form);
-    Label(const Label&) = default;
 
     QString Caption() const { return caption_; }
     void setCaption(const QString& caption);

@@ -3,7 +3,6 @@
 #include <QAccessible>
 #include <QRectF>
 #include <QString>
-#include <functional>
 #include <optional>
 
 class Form;
@@ -17,10 +16,6 @@ struct AccessibleTraits {
     // graphic for a line) does not say it.
     std::optional<QAccessible::Role> role;
     QString description;
-    // A line that stands for a number: the text that shows the number, and
-    // the largest the number can be.
-    std::function<QString()> valueShown;
-    double maximumValue = 0;
     // A label named by what it shows, as a number is, with its own name
     // standing in while it shows nothing.
     bool namedByCaption = false;
@@ -55,7 +50,6 @@ public:
     void setDecorative(bool decorative);
 
 protected:
-    LightweightControl(const LightweightControl&) = default;
     Form& form() const { return *form_; }
     // Asks the form to repaint what this control covers now.
     void changed() const;

@@ -9,7 +9,6 @@
 class Line : public LightweightControl {
 public:
     explicit Line(Form& form);
-    Line(const Line&) = default;
 
     float X1() const { return x1_; }
     float Y1() const { return y1_; }
