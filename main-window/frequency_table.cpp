@@ -1,6 +1,8 @@
 // The 256 rows of the frequency table and the 256 bars of the graph.
 #include "frm_main.h"
 
+#include "frequency_table_accessible.h"
+
 #include <cmath>
 
 void frmMain::createObjects()
@@ -9,7 +11,9 @@ void frmMain::createObjects()
     state.barBaseY = static_cast<std::int16_t>(std::nearbyint(lnFreq(0).Y2()));
 
     // The rows come in five blocks of 52 side by side, with the code,
-    // hex and character of each already shown.
+    // hex and character of each already shown. Screen readers are to see it
+    // as a table from the first.
+    installTableAccessibility();
     frequencyTable = new FrequencyTableWidget(*this, scale(), tableModel);
     describeForScreenReaders();
 }

@@ -2,7 +2,6 @@
 
 #include "colors.h"
 #include "fonts.h"
-#include "frequency_table_accessible.h"
 #include "frequency_table_model.h"
 
 #include <QFocusEvent>
@@ -87,7 +86,6 @@ FrequencyTableWidget::FrequencyTableWidget(QWidget& window, const FormScale& sca
       top_(scale.unitsFromTwipsY(kTopTwips)), rowHeight_(scale.unitsFromTwipsY(kRowHeightTwips)),
       blockPitch_(0)
 {
-    installTableAccessibility();
     for (const auto& column : FrequencyTableModel::columns()) {
         lefts_.push_back(scale.unitsFromTwipsX(column.leftTwips));
         widths_.push_back(scale.unitsFromTwipsX(column.widthTwips));

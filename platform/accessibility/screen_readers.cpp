@@ -1,10 +1,9 @@
 #include "screen_readers.h"
 
-#include "accessibility_factory.h"
 #include "announcement.h"
 #include "focus_stop.h"
 #include "form.h"
-#include "form_accessibility.h"
+#include "lightweight_accessible.h"
 #include "label.h"
 #include "lightweight_control.h"
 
@@ -30,7 +29,6 @@ ScreenReaders& screenReaders(Form& form)
 {
     if (auto* known = form.findChild<ScreenReaders*>(QString(), Qt::FindDirectChildrenOnly))
         return *known;
-    installAccessibility();
     return *new ScreenReaders(form);
 }
 
@@ -55,8 +53,9 @@ QAccessibleInterface* ScreenReaders::accessibleFor(const LightweightControl& con
     if (known != accessibleIds_.end())
         return QAccessible::accessibleInterface(known->second);
     const auto stop = focusStops_.find(&control);
-    auto* created = new LightweightAccessible(*form_, control,
-                                              stop == focusStops_.end() ? nullptr : stop->second);
+    auto* created = new LightweightAccessible(
+        *form_, control, stop == focusStops_.end() ? nullptr : stop->second,
+        [this](const LightweightControl& other) { return accessibleFor(other); });
     accessibleIds_[&control] = stop == focusStops_.end()
                                    ? QAccessible::registerAccessibleInterface(created)
                                    : registerForStop(*stop->second, created);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lightweight_control.h"
 #include "units.h"
 
 #include <QWidget>
@@ -8,14 +9,13 @@
 #include <vector>
 
 class Label;
-class LightweightControl;
 
 // A fixed-size top-level window that works in a coordinate scale of its own.
 // It owns its lightweight controls (labels, lines) as plain objects and
 // paints them itself in paint order, so a table of a thousand labels costs
 // no thousand widgets. Windowed controls are ordinary child widgets and
 // therefore always lie in front of the lightweight ones.
-class Form : public QWidget {
+class Form : public QWidget, public ControlHost {
     Q_OBJECT
 public:
     enum MousePointerKind : std::int16_t { Arrow = 1, Hourglass = 11 };
@@ -23,7 +23,8 @@ public:
     Form(const FormScale& scale, int widthPixels, int heightPixels);
     ~Form() override;
 
-    const FormScale& scale() const { return scale_; }
+    const FormScale& scale() const override { return scale_; }
+    QFont controlFont() const override { return font(); }
 
     // A new control, painted after every control added so far.
     template <class Control>
@@ -53,7 +54,8 @@ public:
     QRect screenRect(const QRectF& pixels) const;
 
     // Called by the lightweight controls when what they show changes.
-    void repaintArea(const QRectF& pixels);
+    void repaintArea(const QRectF& pixels) override;
+    void decorativeChanged() override { emit controlsChanged(); }
 
 signals:
     // A control joined the form, or became or stopped being decorative.

@@ -8,7 +8,7 @@
 // logical pixels thick.
 class Line : public LightweightControl {
 public:
-    explicit Line(Form& form);
+    explicit Line(ControlHost& form);
 
     float X1() const { return x1_; }
     float Y1() const { return y1_; }
