@@ -7,8 +7,8 @@ class Form;
 
 // Lets screen readers walk a form's lightweight controls as if they were
 // children of their own: after the form's child widgets come its labels and
-// lines in paint order (decorative ones left out, the labels of a table as
-// one table), each with its name and what it shows, and last what the form
+// lines in paint order (decorative ones left out, with what the window adds
+// among them), each with its name and what it shows, and last what the form
 // has announced. Focus stops are not children of their own: they are the
 // painted things they stand for.
 class FormAccessible : public QAccessibleWidget {

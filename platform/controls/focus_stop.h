@@ -5,7 +5,7 @@
 
 
 // An invisible child widget that gives something the form paints (a link
-// label, a table) a place in the focus chain. It lets the mouse through to
+// label) a place in the focus chain. It lets the mouse through to
 // the form and paints nothing but a focus mark, and that only while it has
 // the focus, so the window looks as designed until the keyboard gets there.
 // To screen readers it is the painted thing it stands for.

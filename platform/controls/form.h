@@ -12,8 +12,7 @@ class Label;
 
 // A fixed-size top-level window that works in a coordinate scale of its own.
 // It owns its lightweight controls (labels, lines) as plain objects and
-// paints them itself in paint order, so a table of a thousand labels costs
-// no thousand widgets. Windowed controls are ordinary child widgets and
+// paints them itself in paint order. Windowed controls are ordinary child widgets and
 // therefore always lie in front of the lightweight ones.
 class Form : public QWidget, public ControlHost {
     Q_OBJECT
