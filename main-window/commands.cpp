@@ -25,10 +25,12 @@ ReportSnapshot snapshotOf(const frmMain& window)
     snapshot.totalChars = window.lblTotalChars->Caption();
     snapshot.selectedChars = window.lblSelectedChars->Caption();
     snapshot.subsetOption = firstSelectedOption(window);
-    for (std::int16_t i = 0; i <= 255; ++i)
-        snapshot.rows[std::size_t(i)] = {window.lblASCII(i).Caption(), window.lblASCIIHex(i).Caption(),
-                                         window.lblASCIICount(i).Caption(),
-                                         window.lblASCIIFreq(i).Caption()};
+    const FrequencyTableModel& table = window.tableModel;
+    for (int i = 0; i <= 255; ++i)
+        snapshot.rows[std::size_t(i)] = {table.text(i, FrequencyTableModel::Code),
+                                         table.text(i, FrequencyTableModel::Hex),
+                                         table.text(i, FrequencyTableModel::Count),
+                                         table.text(i, FrequencyTableModel::Frequency)};
     return snapshot;
 }
 

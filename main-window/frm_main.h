@@ -4,9 +4,11 @@
 #include "common_dialog.h"
 #include "control_array.h"
 #include "form.h"
+#include "frequency_graph_widget.h"
 #include "frequency_state.h"
+#include "frequency_table_model.h"
+#include "frequency_table_widget.h"
 #include "label.h"
-#include "line.h"
 #include "window_services.h"
 
 #include <QPointer>
@@ -32,7 +34,7 @@ public:
     // The counting state of the last calculation.
     FrequencyState state;
 
-    // Builds rows and bars 1 to 255 from the templates of index 0.
+    // Builds the table and finds where the bars rest.
     void createObjects();
     // Zeroes the counts, empties the count and frequency cells and puts every
     // bar at rest at its own place.
@@ -72,15 +74,20 @@ public:
     QPushButton* btnHelp;
     Label* lblQuorvex;
     Label* lblMaxFreq;
-    Label* Label2;
     ControlArray<Label> lblGraphMenu;
     ControlArray<Label> Label1;
-    ControlArray<Label> lblASCII;
-    ControlArray<Label> lblASCIIHex;
-    ControlArray<Label> lblASCIIChar;
-    ControlArray<Label> lblASCIICount;
-    ControlArray<Label> lblASCIIFreq;
-    ControlArray<Line> lnFreq;
+    // The frequency table: what it shows, the widget that shows it, and its
+    // cells by their columns' names.
+    FrequencyTableModel tableModel;
+    FrequencyTableWidget* frequencyTable = nullptr;
+    TableColumn lblASCII{frequencyTable, FrequencyTableModel::Code};
+    TableColumn lblASCIIHex{frequencyTable, FrequencyTableModel::Hex};
+    TableColumn lblASCIIChar{frequencyTable, FrequencyTableModel::Character};
+    TableColumn lblASCIICount{frequencyTable, FrequencyTableModel::Count};
+    TableColumn lblASCIIFreq{frequencyTable, FrequencyTableModel::Frequency};
+    // The bar graph, and its bars by their name.
+    FrequencyGraphWidget* frequencyGraph = nullptr;
+    BarHandles lnFreq{frequencyGraph};
     Label* lblSourceFile;
     QLineEdit* txtSourceFile;
     QPushButton* btnSelectSource;
@@ -107,7 +114,6 @@ private:
     void designLayout();
     void designStrip();
     void designGraph();
-    void designTableTemplates();
     void designPathBoxes();
     void setFocusOrder();
     void connectHandlers();

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cmath>
 
 namespace {
 
@@ -59,7 +60,6 @@ void frmMain::designLayout()
     setBackColor(bgrFromRgb(224, 224, 224));
     designStrip();
     designGraph();
-    designTableTemplates();
     designPathBoxes();
     setFocusOrder();
 }
@@ -135,21 +135,19 @@ void frmMain::designGraph()
     showsNumber(*lblMaxFreq, QStringLiteral("Largest frequency"));
     // No caption names it on the screen: the bars under it do.
     lblMaxFreq->accessible().description = QStringLiteral("Largest frequency");
-    // Covers the graph; screen readers take it for the graph as one picture.
-    Label2 = &transparent(designLabel(*this, 600, 120, 9615, 495));
-    Label2->setName(QStringLiteral("Frequency graph"));
-    Label2->accessible().role = QAccessible::Graphic;
-
-    // The bars come before the legend so that the legend's captions stay in
-    // front where the feet of the bars cross it.
-    Line& bar = add<Line>();
-    bar.setX1(scale().unitsFromTwipsX(720));
-    bar.setY1(scale().unitsFromTwipsY(720));
-    bar.setX2(scale().unitsFromTwipsX(720));
-    bar.setY2(scale().unitsFromTwipsY(600));
-    bar.setBorderWidth(3);
-    bar.setBorderColor(0xC00000);
-    lnFreq.add(0, bar);
+    // The bars stand in front of the graph's area, behind the legend, which
+    // hides their feet: the graph ends where the legend begins.
+    const auto pixels = [this](int left, int top, int width, int height) {
+        return QRectF(scale().pixelsFromUnitsX(scale().unitsFromTwipsX(left)),
+                      scale().pixelsFromUnitsY(scale().unitsFromTwipsY(top)),
+                      scale().pixelsFromUnitsX(scale().unitsFromTwipsX(width)),
+                      scale().pixelsFromUnitsY(scale().unitsFromTwipsY(height)));
+    };
+    const int legendTop = int(std::lround(pixels(600, 600, 0, 0).top()));
+    frequencyGraph = new FrequencyGraphWidget(*this, scale(), tableModel, scale().unitsFromTwipsX(720),
+                                              scale().unitsFromTwipsY(720), scale().unitsFromTwipsY(600),
+                                              legendTop, pixels(600, 120, 9615, 495));
+    frequencyGraph->setAccessibleName(QStringLiteral("Frequency graph"));
 
     struct Legend {
         std::int16_t index;
@@ -182,32 +180,6 @@ void frmMain::designGraph()
             label->setBackColor(kStripGrey);
         label->setName(QStringLiteral("Legend"));
         label->setDecorative(label->Caption().isEmpty());
-    }
-}
-
-void frmMain::designTableTemplates()
-{
-    struct Column {
-        ControlArray<Label>* array;
-        int left, width;
-        const char* caption;
-        Label::Alignment alignment;
-    };
-    const Column columns[] = {
-        {&lblASCII, 0, 249, "0", Label::Alignment::Right},
-        {&lblASCIIHex, 249, 249, "FF", Label::Alignment::Center},
-        {&lblASCIIChar, 498, 224, "0", Label::Alignment::Center},
-        {&lblASCIICount, 704, 855, "2100000000", Label::Alignment::Right},
-        {&lblASCIIFreq, 1560, 495, "0.00000", Label::Alignment::Right},
-    };
-    for (const Column& column : columns) {
-        Label& label = designLabel(*this, column.left, 1229, column.width, 150,
-                                   QString::fromLatin1(column.caption));
-        label.setAlignment(column.alignment);
-        label.setBackColor(0xC0C0C0);
-        label.setForeColor(0x000000);
-        label.setFont(sansSerif(6.75));
-        column.array->add(0, label);
     }
 }
 

@@ -2,10 +2,10 @@
 // totals, and how they hear of a calculation.
 #include "frm_main.h"
 
-#include "accessible_table.h"
 #include "character_captions.h"
+#include "focus_stop.h"
+#include "frequency_table_accessible.h"
 #include "screen_readers.h"
-#include "table_focus.h"
 
 #include <QAccessible>
 #include <QRadioButton>
@@ -13,87 +13,33 @@
 #include <array>
 #include <numeric>
 
-namespace {
-
-enum Column { Code, Hex, Character, Count, Frequency };
-
-class FrequencyTableSource : public AccessibleTableSource {
-public:
-    explicit FrequencyTableSource(const frmMain& window)
-        : columns_{&window.lblASCII, &window.lblASCIIHex, &window.lblASCIIChar,
-                   &window.lblASCIICount, &window.lblASCIIFreq}
-    {
-    }
-
-    QString name() const override { return QStringLiteral("Frequency table"); }
-    int rowCount() const override { return 256; }
-    // A page is a block of the table as shown, 52 rows.
-    int rowsPerPage() const override { return 52; }
-    QStringList columnHeaders() const override
-    {
-        return {QStringLiteral("Code"), QStringLiteral("Hex"), QStringLiteral("Character"),
-                QStringLiteral("Count"), QStringLiteral("Frequency")};
-    }
-    const Label& cell(int row, int column) const override
-    {
-        return (*columns_[std::size_t(column)])(std::int16_t(row));
-    }
-    // The character column shows control codes as pictures; it reads them by name.
-    QString cellText(int row, int column) const override
-    {
-        return column == Character ? characterName(row) : cell(row, column).Caption();
-    }
-    // The code heads its row: it needs no description, and one would be
-    // read again after each row.
-    QString cellDescription(int row, int column) const override
-    {
-        if (column == Code)
-            return QString();
-        return QStringLiteral("%1 of code %2").arg(columnHeaders()[column]).arg(row);
-    }
-    // "65, hex 41, A, count 2, frequency 0.5"; "66, hex 42, B, no count".
-    QString rowDescription(int row) const override
-    {
-        const QString known = QStringLiteral("%1, hex %2, %3")
-                                  .arg(cellText(row, Code), cellText(row, Hex),
-                                       cellText(row, Character));
-        if (cellText(row, Count).isEmpty())
-            return known + QStringLiteral(", no count");
-        return known + QStringLiteral(", count %1, frequency %2")
-                           .arg(cellText(row, Count), cellText(row, Frequency));
-    }
-
-private:
-    std::array<const ControlArray<Label>*, 5> columns_;
-};
-
-} // namespace
-
-// The table and the web address are painted, not designed as controls that
-// take the focus: the keyboard reaches them after the designed order.
+// The keyboard reaches the table and the web address after the designed
+// order.
 void frmMain::describeForScreenReaders()
 {
     ScreenReaders& readers = screenReaders(*this);
-    TableFocus& tableFocus =
-        readers.addAccessibleTable(std::make_unique<FrequencyTableSource>(*this));
-    frequencyTable_ = QAccessible::queryAccessibleInterface(&tableFocus);
-    setTabOrder(&optSubset(2), &tableFocus);
-    setTabOrder(&tableFocus, &readers.addFocusStop(*lblQuorvex));
-    for (std::int16_t i = 0; i <= 255; ++i) {
-        Line& bar = lnFreq(i);
-        bar.setName(QStringLiteral("Bar of code %1").arg(i));
-        bar.accessible().valueShownBy = &lblASCIIFreq(i);
-        bar.accessible().maximumValue = 1.0;
-    }
+    frequencyTable->setAccessibleName(QStringLiteral("Frequency table"));
+    connect(frequencyTable, &FrequencyTableWidget::cellFocused, frequencyTable,
+            [this] { tellCurrentCell(*frequencyTable); });
+    frequencyTable_ = QAccessible::queryAccessibleInterface(frequencyTable);
+    setTabOrder(&optSubset(2), frequencyTable);
+    setTabOrder(frequencyTable, &readers.addFocusStop(*lblQuorvex));
+    // Only the raised bars are read one by one; at rest they would say
+    // nothing. They come after the largest frequency, over the graph.
+    readers.addChildrenAfter(*lblMaxFreq, [this] {
+        std::vector<QAccessibleInterface*> raised;
+        for (int i = 0; i <= 255; ++i)
+            if (state.charFreqs[std::size_t(i)] > 0)
+                raised.push_back(frequencyGraph->accessibleBar(i));
+        return raised;
+    });
     describeGraph();
 }
 
-// The graph read as one picture: the codes of its three tallest bars. Only
-// the raised bars are read one by one; at rest they would say nothing.
+// The graph read as one picture: the codes of its three tallest bars.
 void frmMain::describeGraph()
 {
-    for (std::int16_t i = 0; i <= 255; ++i)
-        lnFreq(i).setDecorative(state.charFreqs[std::size_t(i)] <= 0);
+    screenReaders(*this).childrenChanged();
     std::array<int, 256> codes;
     std::iota(codes.begin(), codes.end(), 0);
     const auto& freqs = state.charFreqs;
@@ -107,9 +53,9 @@ void frmMain::describeGraph()
                        .arg(characterName(*code))
                        .arg(*code)
                        .arg(lblASCIIFreq(std::int16_t(*code)).Caption());
-    Label2->accessible().description =
+    frequencyGraph->setDescription(
         tallest.isEmpty() ? QStringLiteral("No bar raised")
-                          : QStringLiteral("Largest frequencies: ") + tallest.join(QStringLiteral(", "));
+                          : QStringLiteral("Largest frequencies: ") + tallest.join(QStringLiteral(", ")));
 }
 
 // "13 bytes read, 13 selected, largest frequency 0.2308"
@@ -133,15 +79,16 @@ void frmMain::announceResults()
                                            QAccessibleTableModelChangeEvent::DataChanged);
     table.setFirstRow(0);
     table.setLastRow(255);
-    table.setFirstColumn(Count);
-    table.setLastColumn(Frequency);
+    table.setFirstColumn(FrequencyTableModel::Count);
+    table.setLastColumn(FrequencyTableModel::Frequency);
     QAccessible::updateAccessibility(&table);
     ScreenReaders& readers = screenReaders(*this);
     for (const Label* total : {lblTotalChars, lblSelectedChars, lblMaxFreq}) {
         QAccessibleEvent renamed(readers.accessibleFor(*total), QAccessible::NameChanged);
         QAccessible::updateAccessibility(&renamed);
     }
-    QAccessibleEvent graph(readers.accessibleFor(*Label2), QAccessible::DescriptionChanged);
+    QAccessibleEvent graph(QAccessible::queryAccessibleInterface(frequencyGraph),
+                           QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&graph);
     readers.announce(resultsSentence());
 }

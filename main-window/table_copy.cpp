@@ -33,11 +33,8 @@ QRectF boundsOf(const ControlArray<Label>& column)
 
 bool overTableGraphOrTotals(const frmMain& window, const QPointF& point)
 {
-    QRectF table;
-    for (const auto* column : {&window.lblASCII, &window.lblASCIIHex, &window.lblASCIIChar,
-                               &window.lblASCIICount, &window.lblASCIIFreq})
-        table = table.united(boundsOf(*column));
-    QRectF graph = window.Label2->pixelBounds().united(window.lblMaxFreq->pixelBounds());
+    const QRectF table = window.frequencyTable->cellsArea();
+    QRectF graph = window.frequencyGraph->picture().united(window.lblMaxFreq->pixelBounds());
     graph = graph.united(boundsOf(window.Label1)).united(boundsOf(window.lblGraphMenu));
     for (std::int16_t i = 0; i <= 255; ++i)
         graph = graph.united(window.lnFreq(i).pixelBounds());
@@ -106,11 +103,17 @@ void showCopyMenu(frmMain& window, const QPoint& position)
 
 QString tableAsText(const frmMain& window)
 {
-    QString text = line({QStringLiteral("Code"), QStringLiteral("Hex"), QStringLiteral("Character"),
-                         QStringLiteral("Count"), QStringLiteral("Frequency")});
-    for (std::int16_t i = 0; i <= 255; ++i)
-        text += line({window.lblASCII(i).Caption(), window.lblASCIIHex(i).Caption(), characterName(i),
-                      window.lblASCIICount(i).Caption(), window.lblASCIIFreq(i).Caption()});
+    const FrequencyTableModel& table = window.tableModel;
+    QStringList headers;
+    for (int column = 0; column < table.columnCount(); ++column)
+        headers << table.header(column);
+    QString text = line(headers);
+    for (int i = 0; i <= 255; ++i) {
+        QStringList cells;
+        for (int column = 0; column < table.columnCount(); ++column)
+            cells << table.readableText(i, column);
+        text += line(cells);
+    }
     text += line({QStringLiteral("Total Chars"), window.lblTotalChars->Caption()});
     text += line({QStringLiteral("Selected"), window.lblSelectedChars->Caption()});
     text += line({QStringLiteral("Largest frequency"), window.lblMaxFreq->Caption()});

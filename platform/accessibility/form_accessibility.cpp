@@ -6,7 +6,6 @@
 #include "lightweight_control.h"
 #include "screen_readers.h"
 
-#include <QLocale>
 #include <QWidget>
 #include <algorithm>
 
@@ -69,107 +68,4 @@ QAccessibleInterface* FormAccessible::childAt(int x, int y) const
     const auto& controls = screenReaders(*form()).accessibleControls();
     const auto front = std::find_if(controls.rbegin(), controls.rend(), showsAt);
     return front == controls.rend() ? nullptr : *front;
-}
-
-LightweightAccessible::LightweightAccessible(Form& form, const LightweightControl& control,
-                                             QWidget* focusStop)
-    : PaintedAccessible(form, focusStop), control_(&control)
-{
-}
-
-QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
-LightweightAccessible::relations(QAccessible::Relation match) const
-{
-    QList<std::pair<QAccessibleInterface*, QAccessible::Relation>> related;
-    const AccessibleTraits& traits = control_->accessible();
-    ScreenReaders& readers = screenReaders(form());
-    if (traits.labelledBy && (match & QAccessible::Label))
-        related.append({readers.accessibleFor(*traits.labelledBy), QAccessible::Label});
-    if (traits.labelFor && (match & QAccessible::Labelled))
-        related.append({readers.accessibleFor(*traits.labelFor), QAccessible::Labelled});
-    return related;
-}
-
-QAccessibleInterface* LightweightAccessible::parent() const
-{
-    return QAccessible::queryAccessibleInterface(&form());
-}
-
-QString LightweightAccessible::text(QAccessible::Text t) const
-{
-    const AccessibleTraits& traits = control_->accessible();
-    switch (t) {
-    case QAccessible::Name:
-        return control_->accessibleText();
-    case QAccessible::Description:
-        return traits.description;
-    case QAccessible::Value:
-        return traits.valueShownBy ? traits.valueShownBy->Caption() : QString();
-    default:
-        return QString();
-    }
-}
-
-QRect LightweightAccessible::rect() const
-{
-    return form().screenRect(control_->pixelBounds());
-}
-
-QAccessible::Role LightweightAccessible::role() const
-{
-    if (const auto role = control_->accessible().role)
-        return *role;
-    return dynamic_cast<const Label*>(control_) ? QAccessible::StaticText : QAccessible::Graphic;
-}
-
-QAccessible::State LightweightAccessible::state() const
-{
-    QAccessible::State state;
-    state.invisible = !control_->Visible();
-    state.readOnly = true;
-    addFocusState(state);
-    return state;
-}
-
-void* LightweightAccessible::interface_cast(QAccessible::InterfaceType type)
-{
-    if (type == QAccessible::ValueInterface && control_->accessible().valueShownBy)
-        return static_cast<QAccessibleValueInterface*>(this);
-    if (type == QAccessible::ActionInterface && pressable())
-        return static_cast<QAccessibleActionInterface*>(this);
-    return nullptr;
-}
-
-// An empty caption shows no number: 0. Where the locale's own digits are not
-// ASCII, captions carry ASCII digits and a full stop, which only C reads.
-QVariant LightweightAccessible::currentValue() const
-{
-    const Label* shown = control_->accessible().valueShownBy;
-    if (!shown)
-        return 0.0;
-    bool ok = false;
-    const double value = QLocale().toDouble(shown->Caption(), &ok);
-    return ok ? value : QLocale::c().toDouble(shown->Caption());
-}
-
-QVariant LightweightAccessible::maximumValue() const
-{
-    return control_->accessible().maximumValue;
-}
-
-bool LightweightAccessible::pressable() const
-{
-    const auto* label = dynamic_cast<const Label*>(control_);
-    return label && label->onClick();
-}
-
-QStringList LightweightAccessible::actionNames() const
-{
-    return pressable() ? QStringList{pressAction()} : QStringList{};
-}
-
-void LightweightAccessible::doAction(const QString& actionName)
-{
-    if (actionName == pressAction() && pressable())
-        static_cast<const Label*>(control_)->onClick()();
 }

@@ -1,14 +1,11 @@
 #include "screen_readers.h"
 
-#include "accessibility_factory.h"
-#include "accessible_table.h"
 #include "announcement.h"
 #include "focus_stop.h"
 #include "form.h"
-#include "form_accessibility.h"
+#include "lightweight_accessible.h"
 #include "label.h"
 #include "lightweight_control.h"
-#include "table_focus.h"
 
 #include <algorithm>
 
@@ -26,28 +23,12 @@ unsigned registerForStop(QWidget& stop, QAccessibleInterface* painted)
     return QAccessible::registerAccessibleInterface(painted);
 }
 
-// Screen readers hear of the table first, from Qt, and of its current cell
-// after.
-void tellCurrentCell(TableFocus& focus)
-{
-    if (!QAccessible::isActive())
-        return;
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&focus);
-    if (!table || !table->tableInterface())
-        return;
-    const TableCell cell = focus.current();
-    QAccessibleEvent focused(table->tableInterface()->cellAt(cell.row, cell.column),
-                             QAccessible::Focus);
-    QAccessible::updateAccessibility(&focused);
-}
-
 } // namespace
 
 ScreenReaders& screenReaders(Form& form)
 {
     if (auto* known = form.findChild<ScreenReaders*>(QString(), Qt::FindDirectChildrenOnly))
         return *known;
-    installAccessibility();
     return *new ScreenReaders(form);
 }
 
@@ -62,38 +43,23 @@ ScreenReaders::~ScreenReaders()
 {
     for (const auto& [control, id] : accessibleIds_)
         QAccessible::deleteAccessibleInterface(id);
-    for (const auto& [table, id] : accessibleTables_)
-        QAccessible::deleteAccessibleInterface(id);
     if (announcementId_ != 0)
         QAccessible::deleteAccessibleInterface(announcementId_);
 }
 
 QAccessibleInterface* ScreenReaders::accessibleFor(const LightweightControl& control)
 {
-    for (const auto& [table, id] : accessibleTables_)
-        if (QAccessibleInterface* cell = table->cellFor(control))
-            return cell;
     const auto known = accessibleIds_.find(&control);
     if (known != accessibleIds_.end())
         return QAccessible::accessibleInterface(known->second);
     const auto stop = focusStops_.find(&control);
-    auto* created = new LightweightAccessible(*form_, control,
-                                              stop == focusStops_.end() ? nullptr : stop->second);
+    auto* created = new LightweightAccessible(
+        *form_, control, stop == focusStops_.end() ? nullptr : stop->second,
+        [this](const LightweightControl& other) { return accessibleFor(other); });
     accessibleIds_[&control] = stop == focusStops_.end()
                                    ? QAccessible::registerAccessibleInterface(created)
                                    : registerForStop(*stop->second, created);
     return created;
-}
-
-TableFocus& ScreenReaders::addAccessibleTable(std::unique_ptr<AccessibleTableSource> source)
-{
-    auto* focus = new TableFocus(*form_, *source);
-    auto* table = new AccessibleTable(*form_, std::move(source), *focus);
-    accessibleTables_.emplace_back(table, registerForStop(*focus, table));
-    focus->setAccessibleName(table->text(QAccessible::Name));
-    connect(focus, &TableFocus::cellFocused, focus, [focus] { tellCurrentCell(*focus); });
-    accessibleControls_.reset();
-    return *focus;
 }
 
 FocusStop& ScreenReaders::addFocusStop(const Label& label)
@@ -107,6 +73,13 @@ FocusStop& ScreenReaders::addFocusStop(const Label& label)
     stop->setAccessibleName(accessibleFor(label)->text(QAccessible::Name));
     accessibleControls_.reset();
     return *stop;
+}
+
+void ScreenReaders::addChildrenAfter(const LightweightControl& after,
+                                     std::function<std::vector<QAccessibleInterface*>()> children)
+{
+    addedChildren_.emplace_back(&after, std::move(children));
+    accessibleControls_.reset();
 }
 
 void ScreenReaders::announce(const QString& message)
@@ -136,18 +109,13 @@ const std::vector<QAccessibleInterface*>& ScreenReaders::accessibleControls()
     if (accessibleControls_)
         return *accessibleControls_;
     std::vector<QAccessibleInterface*> walked;
-    std::vector<const AccessibleTable*> placed;
     for (const auto& control : form_->controls()) {
-        if (control->decorative())
-            continue;
-        const auto table = std::find_if(accessibleTables_.begin(), accessibleTables_.end(),
-                                        [&](const auto& t) { return t.first->paints(*control); });
-        if (table == accessibleTables_.end()) {
+        if (!control->decorative())
             walked.push_back(accessibleFor(*control));
-        } else if (std::find(placed.begin(), placed.end(), table->first) == placed.end()) {
-            placed.push_back(table->first);
-            walked.push_back(table->first);
-        }
+        for (const auto& [after, children] : addedChildren_)
+            if (after == control.get())
+                for (QAccessibleInterface* child : children())
+                    walked.push_back(child);
     }
     return accessibleControls_.emplace(std::move(walked));
 }

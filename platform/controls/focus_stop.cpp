@@ -1,6 +1,5 @@
 #include "focus_stop.h"
 
-#include "form.h"
 #include "label.h"
 
 #include <QKeyEvent>
@@ -14,7 +13,7 @@ constexpr double kMarkWidth = 2.0;
 
 } // namespace
 
-FocusStop::FocusStop(Form& form) : QWidget(&form), form_(&form)
+FocusStop::FocusStop(QWidget& form) : QWidget(&form), form_(&form)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -58,7 +57,7 @@ void FocusStop::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
-LabelFocusStop::LabelFocusStop(Form& form, const Label& label) : FocusStop(form), label_(&label)
+LabelFocusStop::LabelFocusStop(QWidget& form, const Label& label) : FocusStop(form), label_(&label)
 {
     cover(label.pixelBounds());
 }

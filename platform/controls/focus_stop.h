@@ -3,17 +3,16 @@
 #include <QWidget>
 #include <functional>
 
-class Form;
 
 // An invisible child widget that gives something the form paints (a link
-// label, a table) a place in the focus chain. It lets the mouse through to
+// label) a place in the focus chain. It lets the mouse through to
 // the form and paints nothing but a focus mark, and that only while it has
 // the focus, so the window looks as designed until the keyboard gets there.
 // To screen readers it is the painted thing it stands for.
 class FocusStop : public QWidget {
     Q_OBJECT
 public:
-    explicit FocusStop(Form& form);
+    explicit FocusStop(QWidget& form);
 
 protected:
     // What the mark goes round, in the form's pixels.
@@ -28,7 +27,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    Form* form_;
+    QWidget* form_;
 };
 
 // The focus stop of a label with a click handler: Space, Return and Enter
@@ -36,7 +35,7 @@ private:
 class LabelFocusStop : public FocusStop {
     Q_OBJECT
 public:
-    LabelFocusStop(Form& form, const class Label& label);
+    LabelFocusStop(QWidget& form, const class Label& label);
 
 protected:
     QRectF markedArea() const override;

@@ -75,16 +75,6 @@ void Form::repaintArea(const QRectF& pixels)
     update(pixels.toAlignedRect());
 }
 
-void Form::insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control)
-{
-    // From the back: a control array loads each element after the one loaded
-    // just before, so the search is short however many controls there are.
-    const auto place = std::find_if(controls_.rbegin(), controls_.rend(),
-                                    [&after](const auto& c) { return c.get() == &after; });
-    controls_.insert(place == controls_.rend() ? controls_.end() : place.base(), std::move(control));
-    emit controlsChanged();
-}
-
 void Form::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);

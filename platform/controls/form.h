@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lightweight_control.h"
 #include "units.h"
 
 #include <QWidget>
@@ -8,14 +9,12 @@
 #include <vector>
 
 class Label;
-class LightweightControl;
 
 // A fixed-size top-level window that works in a coordinate scale of its own.
 // It owns its lightweight controls (labels, lines) as plain objects and
-// paints them itself in paint order, so a table of a thousand labels costs
-// no thousand widgets. Windowed controls are ordinary child widgets and
+// paints them itself in paint order. Windowed controls are ordinary child widgets and
 // therefore always lie in front of the lightweight ones.
-class Form : public QWidget {
+class Form : public QWidget, public ControlHost {
     Q_OBJECT
 public:
     enum MousePointerKind : std::int16_t { Arrow = 1, Hourglass = 11 };
@@ -23,7 +22,8 @@ public:
     Form(const FormScale& scale, int widthPixels, int heightPixels);
     ~Form() override;
 
-    const FormScale& scale() const { return scale_; }
+    const FormScale& scale() const override { return scale_; }
+    QFont controlFont() const override { return font(); }
 
     // A new control, painted after every control added so far.
     template <class Control>
@@ -33,16 +33,6 @@ public:
         Control& added = *control;
         controls_.push_back(std::move(control));
         emit controlsChanged();
-        return added;
-    }
-    // A hidden copy of original, painted right after `after`.
-    template <class Control>
-    Control& addCopy(const Control& original, const LightweightControl& after)
-    {
-        auto control = std::make_unique<Control>(original);
-        control->setVisible(false);
-        Control& added = *control;
-        insertAfter(after, std::move(control));
         return added;
     }
     // Its lightweight controls in paint order, back to front.
@@ -63,7 +53,8 @@ public:
     QRect screenRect(const QRectF& pixels) const;
 
     // Called by the lightweight controls when what they show changes.
-    void repaintArea(const QRectF& pixels);
+    void repaintArea(const QRectF& pixels) override;
+    void decorativeChanged() override { emit controlsChanged(); }
 
 signals:
     // A control joined the form, or became or stopped being decorative.
@@ -82,7 +73,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void insertAfter(const LightweightControl& after, std::unique_ptr<LightweightControl> control);
     // The topmost visible label under a point that reacts to the mouse, if
     // no windowed control lies in front of it there.
     Label* clickableLabelAt(const QPointF& point) const;

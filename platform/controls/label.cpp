@@ -1,15 +1,14 @@
 #include "label.h"
 
 #include "colors.h"
-#include "form.h"
 
 #include <QPainter>
 
-Label::Label(Form& form)
+Label::Label(ControlHost& form)
     : LightweightControl(form),
       backColor_(systemColor(SystemColor::ButtonFace)),
       foreColor_(systemColor(SystemColor::ButtonText)),
-      font_(form.font())
+      font_(form.controlFont())
 {
 }
 

@@ -15,8 +15,7 @@ class Label : public LightweightControl {
 public:
     enum class Alignment { Left, Right, Center };
 
-    explicit Label(Form& form);
-    Label(const Label&) = default;
+    explicit Label(ControlHost& form);
 
     QString Caption() const { return caption_; }
     void setCaption(const QString& caption);

@@ -1,6 +1,5 @@
 #include "lightweight_control.h"
 
-#include "form.h"
 
 void LightweightControl::setVisible(bool visible)
 {
@@ -14,7 +13,7 @@ void LightweightControl::setVisible(bool visible)
 void LightweightControl::setDecorative(bool decorative)
 {
     decorative_ = decorative;
-    emit form_->controlsChanged();
+    form_->decorativeChanged();
 }
 
 void LightweightControl::changed() const

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "units.h"
+
 #include <QAccessible>
+#include <QFont>
 #include <QRectF>
 #include <QString>
 #include <optional>
 
-class Form;
 class Label;
 class LightweightControl;
 class QPainter;
@@ -16,10 +18,6 @@ struct AccessibleTraits {
     // graphic for a line) does not say it.
     std::optional<QAccessible::Role> role;
     QString description;
-    // A line that stands for a number: the label that shows the number, and
-    // the largest the number can be.
-    const Label* valueShownBy = nullptr;
-    double maximumValue = 0;
     // A label named by what it shows, as a number is, with its own name
     // standing in while it shows nothing.
     bool namedByCaption = false;
@@ -28,11 +26,27 @@ struct AccessibleTraits {
     const LightweightControl* labelFor = nullptr;
 };
 
+// What a lightweight control needs of the window that paints it.
+class ControlHost {
+public:
+    // The window's coordinate scale.
+    virtual const FormScale& scale() const = 0;
+    // The font a new label starts with.
+    virtual QFont controlFont() const = 0;
+    // Repaints an area, in the window's logical pixels.
+    virtual void repaintArea(const QRectF& pixels) = 0;
+    // A control became or stopped being decorative.
+    virtual void decorativeChanged() = 0;
+
+protected:
+    ~ControlHost() = default;
+};
+
 // A control that has no window of its own: its form paints it, in the form's
 // paint order, behind every windowed control.
 class LightweightControl {
 public:
-    explicit LightweightControl(Form& form) : form_(&form) {}
+    explicit LightweightControl(ControlHost& form) : form_(&form) {}
     virtual ~LightweightControl() = default;
 
     bool Visible() const { return visible_; }
@@ -54,8 +68,7 @@ public:
     void setDecorative(bool decorative);
 
 protected:
-    LightweightControl(const LightweightControl&) = default;
-    Form& form() const { return *form_; }
+    ControlHost& form() const { return *form_; }
     // Asks the form to repaint what this control covers now.
     void changed() const;
     // Applies a change that may move the control: repaints where it was and
@@ -69,7 +82,7 @@ protected:
     }
 
 private:
-    Form* form_;
+    ControlHost* form_;
     bool visible_ = true;
     bool decorative_ = false;
     QString name_;

@@ -1,12 +1,11 @@
 #include "line.h"
 
 #include "colors.h"
-#include "form.h"
 
 #include <QPainter>
 #include <QPen>
 
-Line::Line(Form& form) : LightweightControl(form) {}
+Line::Line(ControlHost& form) : LightweightControl(form) {}
 
 void Line::setX1(float x) { modify([&] { x1_ = x; }); }
 void Line::setY1(float y) { modify([&] { y1_ = y; }); }

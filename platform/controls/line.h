@@ -8,8 +8,7 @@
 // logical pixels thick.
 class Line : public LightweightControl {
 public:
-    explicit Line(Form& form);
-    Line(const Line&) = default;
+    explicit Line(ControlHost& form);
 
     float X1() const { return x1_; }
     float Y1() const { return y1_; }

@@ -8,39 +8,41 @@ using TableTest = WindowTest;
 
 TEST_F(TableTest, HasExactly256RowsAndBars)
 {
-    for (auto* column : {&window->lblASCII, &window->lblASCIIHex, &window->lblASCIIChar,
-                         &window->lblASCIICount, &window->lblASCIIFreq})
-        EXPECT_EQ(column->count(), 256);
+    EXPECT_EQ(FrequencyTableModel::kRows, 256);
+    EXPECT_EQ(FrequencyTableModel::columnCount(), 5);
     EXPECT_EQ(window->lnFreq.count(), 256);
-    EXPECT_FALSE(window->lblASCII.contains(256));
-    // 256 x 5 labels + 256 bars, none of them a widget of its own.
+    // 256 x 5 cells + 256 bars, none of them a widget of its own.
     EXPECT_LT(window->findChildren<QWidget*>().size(), 40);
 }
 
-TEST_F(TableTest, PlacesRowsInFiveBlocksInTheWindowsUnits)
+TEST_F(TableTest, PlacesRowsInFiveBlocksOnTheWindowsPixels)
 {
     struct Cell {
         int code;
-        float top;
-        float asciiLeft;
+        int topTwips;
+        int leftTwips;
     };
-    // Positions in units: rows start at 1229 twips, 150 twips apart, blocks
-    // 2072 twips apart; one unit is 12.451174 twips across, 12.285160 down.
+    // Rows start at 1229 twips, 150 twips apart, blocks 2072 twips apart;
+    // 15 twips to a pixel.
     const Cell cells[] = {
-        {0, 100.04f, 0.0f},      {51, 722.74f, 0.0f},     {52, 100.04f, 166.41f},
-        {65, 258.77f, 166.41f},  {104, 100.04f, 332.82f}, {207, 722.74f, 499.23f},
-        {208, 100.04f, 665.64f}, {255, 673.90f, 665.64f},
+        {0, 1229, 0},        {51, 1229 + 51 * 150, 0},     {52, 1229, 2072},
+        {65, 1229 + 13 * 150, 2072}, {104, 1229, 2 * 2072}, {207, 1229 + 51 * 150, 3 * 2072},
+        {208, 1229, 4 * 2072}, {255, 1229 + 47 * 150, 4 * 2072},
     };
     for (const Cell& cell : cells) {
-        EXPECT_NEAR(window->lblASCII(cell.code).Top(), cell.top, 0.006) << cell.code;
-        EXPECT_NEAR(window->lblASCII(cell.code).Left(), cell.asciiLeft, 0.006) << cell.code;
-        EXPECT_EQ(window->lblASCIIFreq(cell.code).Top(), window->lblASCII(cell.code).Top());
+        const QRectF bounds = window->lblASCII(cell.code).pixelBounds();
+        EXPECT_NEAR(bounds.top(), cell.topTwips / 15.0, 0.01) << cell.code;
+        EXPECT_NEAR(bounds.left(), cell.leftTwips / 15.0, 0.01) << cell.code;
+        EXPECT_NEAR(bounds.height(), 10.0, 0.01) << cell.code;
+        EXPECT_EQ(window->lblASCIIFreq(cell.code).pixelBounds().top(), bounds.top());
     }
-    const float lefts[] = {166.41f, 186.41f, 206.41f, 222.95f, 291.70f};
-    const Label* row65[] = {&window->lblASCII(65), &window->lblASCIIHex(65), &window->lblASCIIChar(65),
-                            &window->lblASCIICount(65), &window->lblASCIIFreq(65)};
-    for (int column = 0; column < 5; ++column)
-        EXPECT_NEAR(row65[column]->Left(), lefts[column], 0.006) << column;
+    const int lefts[] = {0, 249, 498, 704, 1560};
+    const int widths[] = {249, 249, 224, 855, 495};
+    for (int column = 0; column < 5; ++column) {
+        const QRectF bounds = window->frequencyTable->cellRect(65, column);
+        EXPECT_NEAR(bounds.left(), (2072 + lefts[column]) / 15.0, 0.01) << column;
+        EXPECT_NEAR(bounds.width(), widths[column] / 15.0, 0.01) << column;
+    }
 }
 
 TEST_F(TableTest, WritesCaptionsAndColoursEachBlock)
@@ -56,9 +58,8 @@ TEST_F(TableTest, WritesCaptionsAndColoursEachBlock)
     for (int code = 0; code < 256; ++code) {
         const int block = code / 52;
         const std::uint32_t expected = block % 2 == 0 ? 0xDDDDDD : 0xCCCCCC;
-        ASSERT_EQ(window->lblASCIIFreq(code).BackColor(), expected) << code;
+        ASSERT_EQ(FrequencyTableWidget::blockColor(code), expected) << code;
         ASSERT_TRUE(window->lblASCIICount(code).Caption().isEmpty()) << code;
-        ASSERT_TRUE(window->lblASCIIChar(code).Visible()) << code;
     }
 }
 
@@ -66,14 +67,13 @@ TEST_F(TableTest, BarsRestSideBySideUnderTheGraph)
 {
     EXPECT_EQ(window->state.barBaseY, 49);
     for (const int j : {0, 1, 100, 255}) {
-        const Line& bar = window->lnFreq(j);
+        const BarHandle bar = window->lnFreq(j);
         EXPECT_NEAR(bar.X1(), 57.83f + 3.0f * j, 0.006) << j;
         EXPECT_EQ(bar.X2(), bar.X1());
         EXPECT_NEAR(bar.Y1(), 58.61f, 0.006);
         EXPECT_EQ(bar.Y2(), 49.0f);
         EXPECT_EQ(bar.BorderWidth(), 3);
         EXPECT_EQ(bar.BorderColor(), 0xC00000u);
-        EXPECT_TRUE(bar.Visible());
     }
 }
 

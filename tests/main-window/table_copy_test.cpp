@@ -109,7 +109,7 @@ struct MenuRow {
 const MenuRow kMenuRows[] = {
     {"TableCell", [](const frmMain& w) { return w.lblASCIIFreq(200).pixelBounds().center(); }, true},
     {"TableCode", [](const frmMain& w) { return w.lblASCII(0).pixelBounds().center(); }, true},
-    {"Graph", [](const frmMain& w) { return w.Label2->pixelBounds().center(); }, true},
+    {"Graph", [](const frmMain& w) { return w.frequencyGraph->picture().center(); }, true},
     {"GraphLegend", [](const frmMain& w) { return w.lblGraphMenu(0).pixelBounds().center(); }, true},
     {"Totals", [](const frmMain& w) { return w.lblSelectedChars->pixelBounds().center(); }, true},
     {"ProgramName", [](const frmMain& w) { return w.lblTallivor->pixelBounds().center(); }, false},
