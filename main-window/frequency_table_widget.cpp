@@ -3,6 +3,7 @@
 #include "colors.h"
 #include "fonts.h"
 #include "frequency_table_model.h"
+#include "label.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -21,23 +22,6 @@ constexpr std::uint32_t kDarkBlock = 0xCCCCCC;
 // The frame round the current cell lies just outside it, so that it covers
 // none of the text.
 constexpr double kMarkWidth = 2.0;
-
-// The text as painted: control codes become visible pictures of themselves
-// rather than nothing or a line break.
-QString visibleText(const QString& text)
-{
-    QString shown = text;
-    for (QChar& c : shown) {
-        const char16_t code = c.unicode();
-        if (code < 0x20)
-            c = QChar(char16_t(0x2400 + code)); // the Unicode control pictures
-        else if (code == 0x7F)
-            c = QChar(char16_t(0x2421));
-        else if (code >= 0x80 && code < 0xA0)
-            c = QChar(char16_t(0xFFFD)); // no character of its own
-    }
-    return shown;
-}
 
 QRectF aroundMark(const QRectF& area)
 {
@@ -167,7 +151,7 @@ void FrequencyTableWidget::paintEvent(QPaintEvent* event)
             painter.setClipRect(cell, Qt::IntersectClip);
             painter.setFont(font_);
             painter.setPen(Qt::black);
-            painter.drawText(cell, flags, visibleText(text));
+            painter.drawText(cell, flags, Label::visibleText(text));
             painter.restore();
         }
     }
