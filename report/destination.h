@@ -11,6 +11,13 @@
 // The file a path names, found as the kernel finds it when it opens the path:
 // every symbolic link followed by the kernel's own rules, the kernel's link
 // protections applied, names kept as the bytes they are.
+//
+// A path is walked twice. The kernel's own open decides which file the path
+// reaches and which links may be followed (its protections for sticky shared
+// folders are its alone to apply); but a file is replaced with renameat,
+// which needs the folder that holds the file and its name there, and no open
+// gives those: a second walk, link by link, supplies them. Where the two
+// disagree, the path changed while it was followed.
 struct Destination {
     // The file the kernel's open reaches, opened as a path only (it neither
     // reads nor waits on a pipe); none for a new file.
@@ -25,8 +32,9 @@ struct Destination {
 };
 
 // Finds where path (in the system's encoding; relative to the working
-// directory) leads, or why the kernel would not open it there: a missing folder, a folder, a link it refuses to
-// follow in a shared folder, too many links. Where a link leads to a name
+// directory) leads, or why the kernel would not open it there: a missing
+// folder, a folder, a link it refuses to follow in a shared folder, too many
+// links. Where a link leads to a name
 // that does not exist yet, the destination is that name in the link's
 // target folder, as a shell's `>` would create it. Where the path led
 // elsewhere while it was followed, that is the failure (PathChanged, its
