@@ -1,6 +1,6 @@
 #include "direct_reading.h"
 
-#include "served_file.h"
+#include "network_file_systems.h"
 
 #include <algorithm>
 #include <cerrno>

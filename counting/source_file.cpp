@@ -1,9 +1,9 @@
 #include "source_file.h"
 
-#include "block_counting.h"
+#include "counting_threads.h"
 #include "direct_reading.h"
-#include "served_file.h"
-#include "window_counting.h"
+#include "network_file_systems.h"
+#include "stretch_counting.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,7 +3,7 @@
 #include "frequency_state.h"
 #include "read_call.h"
 #include "source_count.h"
-#include "window_counting.h"
+#include "stretch_counting.h"
 
 #include <atomic>
 #include <cstddef>

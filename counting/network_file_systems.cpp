@@ -1,4 +1,4 @@
-#include "served_file.h"
+#include "network_file_systems.h"
 
 #include <algorithm>
 #include <iterator>

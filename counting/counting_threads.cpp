@@ -1,4 +1,4 @@
-#include "block_counting.h"
+#include "counting_threads.h"
 
 #include <algorithm>
 #include <exception>

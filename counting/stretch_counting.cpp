@@ -1,4 +1,4 @@
-#include "window_counting.h"
+#include "stretch_counting.h"
 
 #include "cached_route.h"
 #include "mapped_counting.h"
