@@ -2,9 +2,9 @@
 
 #include "form.h"
 #include "label.h"
-#include "line.h"
 
 class AddressOpener;
+class Line;
 class PictureBox;
 class QPlainTextEdit;
 

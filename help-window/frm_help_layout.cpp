@@ -3,12 +3,11 @@
 
 #include "colors.h"
 #include "design.h"
-#include "focus_stop.h"
 #include "fonts.h"
 #include "help_texts.h"
 #include "picture_box.h"
 #include "pointing_hand.h"
-#include "screen_readers.h"
+#include "line.h"
 #include "web_addresses.h"
 
 #include <QIcon>
@@ -77,6 +76,7 @@ void frmHelp::designLayout()
     setBackColor(kWhite);
     designTitle();
     designSections();
+    sendPaintedBehind(*this);
     setFocusOrder();
 }
 
@@ -88,14 +88,10 @@ void frmHelp::designTitle()
     Label2 = &titleStyle(designLabel(*this, 2400, 480, 2415, 495, QLatin1String(kMakerHost)));
     designWebAddress(*Label2, QStringLiteral("Maker's home page"));
 
-    Line1 = &add<Line>();
-    Line1->setX1(2520);
-    Line1->setY1(740);
-    Line1->setX2(4800);
-    Line1->setY2(740);
-    Line1->setBorderColor(kLinkColor);
-    Line1->setBorderWidth(2);
-    Line1->setDecorative(true);
+    const auto pixels = [this](double x, double y) {
+        return QPointF(scale().pixelsFromUnitsX(x), scale().pixelsFromUnitsY(y));
+    };
+    Line1 = new Line(*this, pixels(2520, 740), pixels(4800, 740), kLinkColor, 2);
 }
 
 void frmHelp::designSections()
@@ -124,10 +120,10 @@ void frmHelp::designSections()
     Picture1->setBackground(colorFromBgr(systemColor(SystemColor::WindowBackground)));
 }
 
-// The web address is painted, not designed as a control that takes the
-// focus: the keyboard reaches it after the designed order.
+// The web address was not designed to take the focus: the keyboard reaches
+// it after the designed order.
 void frmHelp::setFocusOrder()
 {
-    setFocusChain({Text1, Text2, Text3, Picture1, AmazonLink, &screenReaders(*this).addFocusStop(*Label2)});
+    setFocusChain({Text1, Text2, Text3, Picture1, AmazonLink, Label2});
     Text1->setFocus();
 }

@@ -45,3 +45,18 @@ QString characterName(int code)
             return QLatin1String(name);
     return characterOfCode(code);
 }
+
+QString visibleText(const QString& caption)
+{
+    QString text = caption;
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x20)
+            c = QChar(char16_t(0x2400 + code)); // the Unicode control pictures
+        else if (code == 0x7F)
+            c = QChar(char16_t(0x2421));
+        else if (code >= 0x80 && code < 0xA0)
+            c = QChar(char16_t(0xFFFD)); // no character of its own
+    }
+    return text;
+}

@@ -12,3 +12,7 @@ QString characterOfCode(int code);
 // no character), a name for a blank or invisible character, else the
 // character itself. Never a control character.
 QString characterName(int code);
+
+// A caption as the table paints it: control codes become visible pictures
+// of themselves rather than nothing or a line break.
+QString visibleText(const QString& caption);

@@ -3,7 +3,7 @@
 #include "colors.h"
 #include "fonts.h"
 #include "frequency_table_model.h"
-#include "label.h"
+#include "character_captions.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -151,7 +151,7 @@ void FrequencyTableWidget::paintEvent(QPaintEvent* event)
             painter.setClipRect(cell, Qt::IntersectClip);
             painter.setFont(font_);
             painter.setPen(Qt::black);
-            painter.drawText(cell, flags, Label::visibleText(text));
+            painter.drawText(cell, flags, visibleText(text));
             painter.restore();
         }
     }

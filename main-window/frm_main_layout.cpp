@@ -38,7 +38,7 @@ Label& transparent(Label& label)
 void showsNumber(Label& label, const QString& name)
 {
     label.setName(name);
-    label.accessible().namedByCaption = true;
+    label.setNamedByCaption(true);
 }
 
 QPushButton* commandButton(Form& form, int left, int top, int width, int height,
@@ -61,6 +61,7 @@ void frmMain::designLayout()
     designStrip();
     designGraph();
     designPathBoxes();
+    sendPaintedBehind(*this);
     setFocusOrder();
 }
 
@@ -134,7 +135,7 @@ void frmMain::designGraph()
     lblMaxFreq->setForeColor(systemColor(SystemColor::WindowText));
     showsNumber(*lblMaxFreq, QStringLiteral("Largest frequency"));
     // No caption names it on the screen: the bars under it do.
-    lblMaxFreq->accessible().description = QStringLiteral("Largest frequency");
+    lblMaxFreq->setAccessibleDescription(QStringLiteral("Largest frequency"));
     // The bars stand in front of the graph's area, behind the legend, which
     // hides their feet: the graph ends where the legend begins.
     const auto pixels = [this](int left, int top, int width, int height) {

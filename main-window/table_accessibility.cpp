@@ -3,7 +3,6 @@
 #include "frm_main.h"
 
 #include "character_captions.h"
-#include "focus_stop.h"
 #include "frequency_table_accessible.h"
 #include "screen_readers.h"
 
@@ -23,7 +22,7 @@ void frmMain::describeForScreenReaders()
             [this] { tellCurrentCell(*frequencyTable); });
     frequencyTable_ = QAccessible::queryAccessibleInterface(frequencyTable);
     setTabOrder(&optSubset(2), frequencyTable);
-    setTabOrder(frequencyTable, &readers.addFocusStop(*lblQuorvex));
+    setTabOrder(frequencyTable, lblQuorvex);
     // Only the raised bars are read one by one; at rest they would say
     // nothing. They come after the largest frequency, over the graph.
     readers.addChildrenAfter(*lblMaxFreq, [this] {
@@ -39,7 +38,6 @@ void frmMain::describeForScreenReaders()
 // The graph read as one picture: the codes of its three tallest bars.
 void frmMain::describeGraph()
 {
-    screenReaders(*this).childrenChanged();
     std::array<int, 256> codes;
     std::iota(codes.begin(), codes.end(), 0);
     const auto& freqs = state.charFreqs;
@@ -82,13 +80,12 @@ void frmMain::announceResults()
     table.setFirstColumn(FrequencyTableModel::Count);
     table.setLastColumn(FrequencyTableModel::Frequency);
     QAccessible::updateAccessibility(&table);
-    ScreenReaders& readers = screenReaders(*this);
-    for (const Label* total : {lblTotalChars, lblSelectedChars, lblMaxFreq}) {
-        QAccessibleEvent renamed(readers.accessibleFor(*total), QAccessible::NameChanged);
+    for (Label* total : {lblTotalChars, lblSelectedChars, lblMaxFreq}) {
+        QAccessibleEvent renamed(total, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&renamed);
     }
     QAccessibleEvent graph(QAccessible::queryAccessibleInterface(frequencyGraph),
                            QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&graph);
-    readers.announce(resultsSentence());
+    screenReaders(*this).announce(resultsSentence());
 }

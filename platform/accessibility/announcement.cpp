@@ -1,10 +1,15 @@
 #include "announcement.h"
 
-#include "form.h"
+#include <QWidget>
+
+QWindow* Announcement::window() const
+{
+    return window_ ? window_->windowHandle() : nullptr;
+}
 
 QAccessibleInterface* Announcement::parent() const
 {
-    return QAccessible::queryAccessibleInterface(&form());
+    return QAccessible::queryAccessibleInterface(window_.data());
 }
 
 QString Announcement::text(QAccessible::Text t) const

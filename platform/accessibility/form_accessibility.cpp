@@ -1,12 +1,10 @@
 #include "form_accessibility.h"
 
-#include "focus_stop.h"
 #include "form.h"
 #include "label.h"
-#include "lightweight_control.h"
+#include "line.h"
 #include "screen_readers.h"
 
-#include <QWidget>
 #include <algorithm>
 
 FormAccessible::FormAccessible(Form* form) : QAccessibleWidget(form, QAccessible::Window) {}
@@ -16,24 +14,33 @@ Form* FormAccessible::form() const
     return static_cast<Form*>(widget());
 }
 
-std::vector<QAccessibleInterface*> FormAccessible::widgetChildren() const
+FormAccessible::Children FormAccessible::walk() const
 {
-    std::vector<QAccessibleInterface*> widgets;
+    Children walked;
+    const ScreenReaders& readers = screenReaders(*form());
     for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
-        QAccessibleInterface* widget = QAccessibleWidget::child(i);
-        if (widget && !qobject_cast<FocusStop*>(widget->object()))
-            widgets.push_back(widget);
+        QAccessibleInterface* child = QAccessibleWidget::child(i);
+        if (!child || qobject_cast<Line*>(child->object()))
+            continue;
+        const auto* label = qobject_cast<Label*>(child->object());
+        if (!label) {
+            walked.controls.push_back(child);
+            continue;
+        }
+        if (!label->decorative())
+            walked.painted.push_back(child);
+        for (QAccessibleInterface* added : readers.childrenAfter(*label))
+            walked.painted.push_back(added);
     }
-    return widgets;
+    return walked;
 }
 
 std::vector<QAccessibleInterface*> FormAccessible::children() const
 {
-    std::vector<QAccessibleInterface*> all = widgetChildren();
-    ScreenReaders& readers = screenReaders(*form());
-    const auto& controls = readers.accessibleControls();
-    all.insert(all.end(), controls.begin(), controls.end());
-    if (QAccessibleInterface* announcement = readers.announcement())
+    Children walked = walk();
+    std::vector<QAccessibleInterface*>& all = walked.controls;
+    all.insert(all.end(), walked.painted.begin(), walked.painted.end());
+    if (QAccessibleInterface* announcement = screenReaders(*form()).announcement())
         all.push_back(announcement);
     return all;
 }
@@ -61,11 +68,10 @@ QAccessibleInterface* FormAccessible::childAt(int x, int y) const
     const auto showsAt = [x, y](QAccessibleInterface* c) {
         return !c->state().invisible && c->rect().contains(x, y);
     };
-    const auto widgets = widgetChildren();
-    const auto widget = std::find_if(widgets.begin(), widgets.end(), showsAt);
-    if (widget != widgets.end())
-        return *widget;
-    const auto& controls = screenReaders(*form()).accessibleControls();
-    const auto front = std::find_if(controls.rbegin(), controls.rend(), showsAt);
-    return front == controls.rend() ? nullptr : *front;
+    const Children walked = walk();
+    const auto control = std::find_if(walked.controls.begin(), walked.controls.end(), showsAt);
+    if (control != walked.controls.end())
+        return *control;
+    const auto front = std::find_if(walked.painted.rbegin(), walked.painted.rend(), showsAt);
+    return front == walked.painted.rend() ? nullptr : *front;
 }

@@ -2,14 +2,33 @@
 
 #include "colors.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
-Label::Label(ControlHost& form)
-    : LightweightControl(form),
+namespace {
+
+// The focus mark lies just outside the label, so that it covers none of
+// the text.
+constexpr double kMarkWidth = 2.0;
+
+} // namespace
+
+Label::Label(QWidget& window, const QRectF& bounds)
+    : QWidget(&window),
+      bounds_(bounds),
       backColor_(systemColor(SystemColor::ButtonFace)),
-      foreColor_(systemColor(SystemColor::ButtonText)),
-      font_(form.controlFont())
+      foreColor_(systemColor(SystemColor::ButtonText))
 {
+    setFocusPolicy(Qt::NoFocus);
+    place();
+}
+
+void Label::place()
+{
+    const double margin = mouseIcon_ ? kMarkWidth : 0.0;
+    const QRectF covered = bounds_.adjusted(-margin, -margin, margin, margin);
+    setGeometry(covered.toAlignedRect() & parentWidget()->rect());
 }
 
 void Label::setCaption(const QString& caption)
@@ -17,56 +36,71 @@ void Label::setCaption(const QString& caption)
     if (caption == caption_)
         return;
     caption_ = caption;
-    changed();
+    update();
 }
-
-void Label::setLeft(float left) { modify([&] { left_ = left; }); }
-void Label::setTop(float top) { modify([&] { top_ = top; }); }
-void Label::setWidth(float width) { modify([&] { width_ = width; }); }
-void Label::setHeight(float height) { modify([&] { height_ = height; }); }
 
 void Label::setBackColor(std::uint32_t bgr)
 {
     backColor_ = bgr;
-    changed();
+    update();
 }
 
 void Label::setForeColor(std::uint32_t bgr)
 {
     foreColor_ = bgr;
-    changed();
+    update();
 }
 
 void Label::setOpaque(bool opaque)
 {
     opaque_ = opaque;
-    changed();
+    update();
 }
 
 void Label::setAlignment(Alignment alignment)
 {
     alignment_ = alignment;
-    changed();
+    update();
 }
 
-void Label::setFont(const QFont& font)
+void Label::makeLink(const QCursor& pointer)
 {
-    font_ = font;
-    changed();
+    mouseIcon_ = pointer;
+    setFocusPolicy(Qt::TabFocus);
+    setMouseTracking(true);
+    place();
 }
 
-QRectF Label::pixelBounds() const
+QString Label::accessibleText() const
 {
-    const FormScale& scale = form().scale();
-    return QRectF(scale.pixelsFromUnitsX(left_), scale.pixelsFromUnitsY(top_),
-                  scale.pixelsFromUnitsX(width_), scale.pixelsFromUnitsY(height_));
+    if (caption_.isEmpty())
+        return name_;
+    if (namedByCaption_ || name_.isEmpty())
+        return caption_;
+    return name_ + QStringLiteral(": ") + caption_;
 }
 
-void Label::paint(QPainter& painter) const
+void relateLabel(Label& caption, Label& control)
 {
-    const QRectF bounds = pixelBounds();
+    caption.labelFor_ = &control;
+    control.labelledBy_ = &caption;
+}
+
+// Painted in the window's pixels, where the label was designed, so that it
+// looks the same whatever whole pixels the widget covers.
+void Label::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.translate(-QPointF(pos()));
+    paintCaption(painter);
+    if (hasFocus())
+        paintFocusMark(painter);
+}
+
+void Label::paintCaption(QPainter& painter) const
+{
     if (opaque_)
-        painter.fillRect(bounds, colorFromBgr(backColor_));
+        painter.fillRect(bounds_, colorFromBgr(backColor_));
     if (caption_.isEmpty())
         return;
     int flags = Qt::AlignTop | Qt::TextWordWrap;
@@ -76,34 +110,71 @@ void Label::paint(QPainter& painter) const
     case Alignment::Center: flags |= Qt::AlignHCenter; break;
     }
     painter.save();
-    painter.setClipRect(bounds, Qt::IntersectClip);
-    painter.setFont(font_);
+    painter.setClipRect(bounds_, Qt::IntersectClip);
+    painter.setFont(font());
     painter.setPen(colorFromBgr(foreColor_));
-    painter.drawText(bounds, flags, visibleText(caption_));
+    painter.drawText(bounds_, flags, caption_);
     painter.restore();
 }
 
-QString Label::accessibleText() const
+void Label::paintFocusMark(QPainter& painter) const
 {
-    const QString shown = visibleText(caption_);
-    if (shown.isEmpty())
-        return name();
-    if (accessible().namedByCaption || name().isEmpty())
-        return shown;
-    return name() + QStringLiteral(": ") + shown;
+    QPen pen(palette().color(QPalette::Active, QPalette::Highlight), kMarkWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    const double half = kMarkWidth / 2;
+    painter.drawRect(bounds_.adjusted(-half, -half, half, half));
 }
 
-QString Label::visibleText(const QString& caption)
+bool Label::onLink(const QPointF& point) const
 {
-    QString text = caption;
-    for (QChar& c : text) {
-        const char16_t code = c.unicode();
-        if (code < 0x20)
-            c = QChar(char16_t(0x2400 + code)); // the Unicode control pictures
-        else if (code == 0x7F)
-            c = QChar(char16_t(0x2421));
-        else if (code >= 0x80 && code < 0xA0)
-            c = QChar(char16_t(0xFFFD)); // no character of its own
+    return onClick_ && bounds_.contains(point + QPointF(pos()));
+}
+
+// The pointer is the link's over the label itself, not over the focus mark
+// round it, and never while the window shows the hourglass.
+void Label::mouseMoveEvent(QMouseEvent* event)
+{
+    const bool busy = parentWidget()->cursor().shape() == Qt::WaitCursor;
+    if (!busy && mouseIcon_ && bounds_.contains(event->position() + QPointF(pos())))
+        setCursor(*mouseIcon_);
+    else
+        unsetCursor();
+    QWidget::mouseMoveEvent(event);
+}
+
+void Label::leaveEvent(QEvent* event)
+{
+    unsetCursor();
+    QWidget::leaveEvent(event);
+}
+
+void Label::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton && onLink(event->position());
+    if (!pressed_)
+        event->ignore();
+}
+
+void Label::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool clicked = std::exchange(pressed_, false) && event->button() == Qt::LeftButton &&
+                         onLink(event->position());
+    if (clicked)
+        onClick_();
+    else
+        event->ignore();
+}
+
+// A key held down presses the link once.
+void Label::keyPressEvent(QKeyEvent* event)
+{
+    const bool press = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+                       event->key() == Qt::Key_Enter;
+    if (!press || !onClick_ || event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
     }
-    return text;
+    if (!event->isAutoRepeat())
+        onClick_();
 }

@@ -5,41 +5,23 @@
 #include <QPainter>
 #include <QPen>
 
-Line::Line(ControlHost& form) : LightweightControl(form) {}
-
-void Line::setX1(float x) { modify([&] { x1_ = x; }); }
-void Line::setY1(float y) { modify([&] { y1_ = y; }); }
-void Line::setX2(float x) { modify([&] { x2_ = x; }); }
-void Line::setY2(float y) { modify([&] { y2_ = y; }); }
-void Line::setBorderWidth(std::int16_t width) { modify([&] { borderWidth_ = width; }); }
-
-void Line::setBorderColor(std::uint32_t bgr)
+Line::Line(QWidget& window, QPointF from, QPointF to, std::uint32_t bgr, int width)
+    : QWidget(&window), from_(from), to_(to), color_(bgr), width_(width)
 {
-    borderColor_ = bgr;
-    changed();
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    const double margin = width / 2.0 + 1.0;
+    setGeometry(QRectF(from, to).normalized().adjusted(-margin, -margin, margin, margin).toAlignedRect());
 }
 
-QRectF Line::pixelBounds() const
+// Drawn in the window's pixels, so that it falls on the same pixels
+// whatever whole pixels the widget covers.
+void Line::paintEvent(QPaintEvent*)
 {
-    const FormScale& scale = form().scale();
-    const QPointF from(scale.pixelsFromUnitsX(x1_), scale.pixelsFromUnitsY(y1_));
-    const QPointF to(scale.pixelsFromUnitsX(x2_), scale.pixelsFromUnitsY(y2_));
-    const double margin = borderWidth_ / 2.0 + 1.0;
-    return QRectF(from, to).normalized().adjusted(-margin, -margin, margin, margin);
-}
-
-void Line::paint(QPainter& painter) const
-{
-    const FormScale& scale = form().scale();
-    QPen pen(colorFromBgr(borderColor_));
-    pen.setWidth(borderWidth_);
+    QPainter painter(this);
+    painter.translate(-QPointF(pos()));
+    QPen pen(colorFromBgr(color_));
+    pen.setWidth(width_);
     pen.setCapStyle(Qt::FlatCap);
     painter.setPen(pen);
-    painter.drawLine(QPointF(scale.pixelsFromUnitsX(x1_), scale.pixelsFromUnitsY(y1_)),
-                     QPointF(scale.pixelsFromUnitsX(x2_), scale.pixelsFromUnitsY(y2_)));
-}
-
-QString Line::accessibleText() const
-{
-    return name();
+    painter.drawLine(from_, to_);
 }

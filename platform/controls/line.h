@@ -1,34 +1,23 @@
 #pragma once
 
-#include "lightweight_control.h"
-
+#include <QPointF>
+#include <QWidget>
 #include <cstdint>
 
-// A straight line between two points in the form's units, BorderWidth
-// logical pixels thick.
-class Line : public LightweightControl {
+// A straight line between two points in the window's logical pixels,
+// width pixels thick, in front of what was made before it. It is only
+// drawn: the mouse goes through it to what lies beneath, and screen readers
+// leave it out.
+class Line : public QWidget {
+    Q_OBJECT
 public:
-    explicit Line(ControlHost& form);
+    Line(QWidget& window, QPointF from, QPointF to, std::uint32_t bgr, int width);
 
-    float X1() const { return x1_; }
-    float Y1() const { return y1_; }
-    float X2() const { return x2_; }
-    float Y2() const { return y2_; }
-    void setX1(float x);
-    void setY1(float y);
-    void setX2(float x);
-    void setY2(float y);
-    std::uint32_t BorderColor() const { return borderColor_; }
-    void setBorderColor(std::uint32_t bgr);
-    std::int16_t BorderWidth() const { return borderWidth_; }
-    void setBorderWidth(std::int16_t width);
-
-    QRectF pixelBounds() const override;
-    void paint(QPainter& painter) const override;
-    QString accessibleText() const override;
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    float x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
-    std::uint32_t borderColor_ = 0;
-    std::int16_t borderWidth_ = 1;
+    QPointF from_, to_;
+    std::uint32_t color_;
+    int width_;
 };

@@ -1,3 +1,4 @@
+#include "character_captions.h"
 #include "window_fixture.h"
 
 #include <QRadioButton>
@@ -95,3 +96,12 @@ TEST_F(TableTest, ResetEmptiesTheCellsAndKeepsTheClassesAndTotals)
 }
 
 } // namespace
+
+TEST(VisibleTextTest, ControlCodesArePaintedAsVisiblePictures)
+{
+    EXPECT_EQ(visibleText(QString(QChar(0))), QString(QChar(0x2400)));
+    EXPECT_EQ(visibleText(QStringLiteral("\n")), QString(QChar(0x240A)));
+    EXPECT_EQ(visibleText(QString(QChar(0x7F))), QString(QChar(0x2421)));
+    EXPECT_EQ(visibleText(QString(QChar(0x81))), QString(QChar(0xFFFD)));
+    EXPECT_EQ(visibleText(QStringLiteral("a&<")), "a&<");
+}

@@ -1,69 +1,60 @@
+#include "accessibility_factory.h"
 #include "form.h"
 #include "label.h"
+#include "line.h"
 #include "screen_readers.h"
 
 #include <QAccessible>
+#include <QPushButton>
 #include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {
 
-// What screen readers walk of form after its child widgets, by name.
+// What screen readers walk of form, by name.
 QStringList walkedNames(Form& form)
 {
     QStringList names;
-    for (QAccessibleInterface* control : screenReaders(form).accessibleControls())
-        names << control->text(QAccessible::Name);
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&form);
+    for (int i = 0; i < shown->childCount(); ++i)
+        names << shown->child(i)->text(QAccessible::Name);
     return names;
 }
 
 Label& addLabel(Form& form, const QString& caption)
 {
-    Label& label = form.add<Label>();
-    label.setCaption(caption);
-    return label;
+    auto* label = new Label(form, QRectF(0, 0, 10, 10));
+    label->setCaption(caption);
+    return *label;
 }
 
-TEST(ScreenReadersTest, FollowTheControlsAsTheyJoinAndTurnDecorative)
+// Controls first, then the labels in paint order with what the window adds
+// among them, decorative ones and lines left out, the announcement last.
+TEST(ScreenReadersTest, WalkAFormAsItIsSeen)
 {
+    installAccessibility();
     Form form(kTwipScale, 60, 20);
     Label& first = addLabel(form, QStringLiteral("First"));
-    EXPECT_EQ(walkedNames(form), QStringList{"First"});
-
+    new QPushButton(QStringLiteral("Button"), &form);
     addLabel(form, QStringLiteral("Second"));
-    EXPECT_EQ(walkedNames(form), (QStringList{"First", "Second"}));
-
-    // What the form paints that is no control comes where it is asked to,
-    // as it is when the walk is made again.
-    const Label& added = addLabel(form, QStringLiteral("Added"));
+    new Line(form, QPointF(0, 0), QPointF(10, 0), 0, 1);
+    addLabel(form, QStringLiteral("Background")).setDecorative(true);
+    Label& added = addLabel(form, QStringLiteral("Added"));
+    added.setDecorative(true);
     bool shown = true;
     screenReaders(form).addChildrenAfter(first, [&] {
-        return shown ? std::vector<QAccessibleInterface*>{screenReaders(form).accessibleFor(added)}
+        return shown ? std::vector<QAccessibleInterface*>{QAccessible::queryAccessibleInterface(&added)}
                      : std::vector<QAccessibleInterface*>{};
     });
-    EXPECT_EQ(walkedNames(form), (QStringList{"First", "Added", "Second", "Added"}));
+    EXPECT_EQ(walkedNames(form), (QStringList{"Button", "First", "Added", "Second"}));
     shown = false;
-    screenReaders(form).childrenChanged();
-    EXPECT_EQ(walkedNames(form), (QStringList{"First", "Second", "Added"}));
+    screenReaders(form).announce(QStringLiteral("Done"));
+    EXPECT_EQ(walkedNames(form), (QStringList{"Button", "First", "Second", "Done"}));
 
-    first.setDecorative(true);
-    EXPECT_EQ(walkedNames(form), (QStringList{"Second", "Added"}));
-    first.setDecorative(false);
-    EXPECT_EQ(walkedNames(form), (QStringList{"First", "Second", "Added"}));
-}
-
-// The form's own interface comes from the factory, whether or not the
-// program has asked for its screen readers' side yet.
-TEST(ScreenReadersTest, AFormShowsItsPaintedControlsAsItsChildren)
-{
-    Form form(kTwipScale, 60, 20);
-    const Label& label = addLabel(form, QStringLiteral("Only"));
-    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&form);
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->role(), QAccessible::Window);
-    ASSERT_EQ(shown->childCount(), 1);
-    EXPECT_EQ(shown->child(0), screenReaders(form).accessibleFor(label));
-    EXPECT_EQ(shown->child(0)->parent(), shown);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->child(1)->parent(), window);
+    EXPECT_EQ(window->indexOfChild(screenReaders(form).announcement()), 3);
 }
 
 } // namespace

@@ -10,8 +10,8 @@ TEST(ControlArrayTest, FindsElementsByTheirIndicesAndNoOthers)
 {
     Form form(kTwipScale, 100, 100);
     ControlArray<Label> labels;
-    Label& first = form.add<Label>();
-    Label& third = form.add<Label>();
+    Label& first = *new Label(form, QRectF());
+    Label& third = *new Label(form, QRectF());
     labels.add(0, first);
     labels.add(2, third);
 

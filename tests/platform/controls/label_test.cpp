@@ -1,4 +1,5 @@
 #include "colors.h"
+#include "design.h"
 #include "form.h"
 #include "label.h"
 #include "line.h"
@@ -15,77 +16,53 @@ namespace {
 
 constexpr FormScale kScale{12.451174, 12.285160};
 
-TEST(LabelTest, ReadsBackExactlyWhatWasWritten)
-{
-    Form form(kScale, 200, 100);
-    Label& label = form.add<Label>();
-    label.setLeft(166.41f);
-    label.setTop(100.0394f);
-    label.setWidth(0.1f);
-    label.setHeight(12.2098f);
-    label.setCaption(QStringLiteral("A & <b>B</b>"));
-    EXPECT_EQ(label.Left(), 166.41f);
-    EXPECT_EQ(label.Top(), 100.0394f);
-    EXPECT_EQ(label.Width(), 0.1f);
-    EXPECT_EQ(label.Height(), 12.2098f);
-    EXPECT_EQ(label.Caption(), "A & <b>B</b>");
-}
-
-TEST(LabelTest, ConvertsUnitsWithADifferentFactorEachWay)
+TEST(LabelTest, LiesWhereItsDesignInTheFormsUnitsPutsIt)
 {
     Form form(kScale, 200, 100);
     EXPECT_NEAR(form.scale().unitsFromTwipsY(1229), 100.04, 0.005);
     EXPECT_NEAR(form.scale().unitsFromTwipsX(249), 20.00, 0.005);
-    Label& label = form.add<Label>();
-    label.setLeft(form.scale().unitsFromTwipsX(150));
-    label.setTop(form.scale().unitsFromTwipsY(300));
+    const Label& label = designLabel(form, 150, 300, 450, 150, QStringLiteral("A & <b>B</b>"));
     EXPECT_NEAR(label.pixelBounds().left(), 10.0, 1e-4);
     EXPECT_NEAR(label.pixelBounds().top(), 20.0, 1e-4);
+    EXPECT_TRUE(QRectF(label.geometry()).contains(label.pixelBounds()));
+    EXPECT_EQ(label.Caption(), "A & <b>B</b>");
 }
 
 TEST(LabelTest, OpaqueLabelsPaintTheirBackgroundAndTransparentOnesDoNot)
 {
     Form form(kTwipScale, 60, 20);
     form.setBackColor(bgrFromRgb(224, 224, 224));
-    Label& opaque = form.add<Label>();
-    opaque.setWidth(300);
-    opaque.setHeight(300);
-    opaque.setBackColor(bgrFromRgb(10, 20, 30));
-    Label& clear = form.add<Label>();
-    clear.setLeft(450);
-    clear.setWidth(300);
-    clear.setHeight(300);
-    clear.setOpaque(false);
-    clear.setBackColor(bgrFromRgb(200, 0, 0));
+    auto* opaque = new Label(form, QRectF(0, 0, 20, 20));
+    opaque->setBackColor(bgrFromRgb(10, 20, 30));
+    auto* clear = new Label(form, QRectF(30, 0, 20, 20));
+    clear->setOpaque(false);
+    clear->setBackColor(bgrFromRgb(200, 0, 0));
     const QImage image = form.grab().toImage();
     EXPECT_EQ(image.pixelColor(5, 5), QColor(10, 20, 30));
     EXPECT_EQ(image.pixelColor(35, 5), QColor(224, 224, 224));
 
-    opaque.setVisible(false);
+    opaque->setVisible(false);
     EXPECT_EQ(form.grab().toImage().pixelColor(5, 5), QColor(224, 224, 224));
 }
 
-TEST(LabelTest, LaterControlsPaintInFront)
+// Labels are the form's painted background: behind every other control,
+// even one made before them, and in the order they were made among
+// themselves.
+TEST(LabelTest, LaterLabelsPaintInFrontAndAllBehindTheControls)
 {
-    Form form(kTwipScale, 20, 20);
-    Label& below = form.add<Label>();
-    Label& above = form.add<Label>();
-    for (Label* label : {&below, &above}) {
-        label->setWidth(300);
-        label->setHeight(300);
-    }
-    below.setBackColor(bgrFromRgb(255, 0, 0));
-    above.setBackColor(bgrFromRgb(0, 255, 0));
-    EXPECT_EQ(form.grab().toImage().pixelColor(10, 10), QColor(0, 255, 0));
-}
-
-TEST(LabelTest, ControlCodesArePaintedAsVisiblePictures)
-{
-    EXPECT_EQ(Label::visibleText(QString(QChar(0))), QString(QChar(0x2400)));
-    EXPECT_EQ(Label::visibleText(QStringLiteral("\n")), QString(QChar(0x240A)));
-    EXPECT_EQ(Label::visibleText(QString(QChar(0x7F))), QString(QChar(0x2421)));
-    EXPECT_EQ(Label::visibleText(QString(QChar(0x81))), QString(QChar(0xFFFD)));
-    EXPECT_EQ(Label::visibleText(QStringLiteral("a&<")), "a&<");
+    Form form(kTwipScale, 40, 20);
+    auto* button = new QWidget(&form);
+    button->setGeometry(20, 0, 20, 20);
+    button->setAutoFillBackground(true);
+    button->setPalette(QPalette(QColor(0, 0, 255)));
+    auto* below = new Label(form, QRectF(0, 0, 40, 20));
+    auto* above = new Label(form, QRectF(0, 0, 30, 20));
+    below->setBackColor(bgrFromRgb(255, 0, 0));
+    above->setBackColor(bgrFromRgb(0, 255, 0));
+    sendPaintedBehind(form);
+    const QImage image = form.grab().toImage();
+    EXPECT_EQ(image.pixelColor(10, 10), QColor(0, 255, 0));
+    EXPECT_EQ(image.pixelColor(25, 10), QColor(0, 0, 255));
 }
 
 struct PointerMove {
@@ -112,13 +89,9 @@ TEST_P(PointerMoveTest, ShowsTheHandOverTheLinkOnly)
 {
     const PointerMove& row = GetParam();
     Form form(kTwipScale, 200, 100);
-    Label& link = form.add<Label>();
-    link.setLeft(150);
-    link.setTop(150);
-    link.setWidth(900);
-    link.setHeight(300);
-    link.setMouseIcon(QCursor(Qt::PointingHandCursor));
-    link.setOnClick([] {});
+    auto* link = new Label(form, QRectF(10, 10, 60, 20));
+    link->makeLink(QCursor(Qt::PointingHandCursor));
+    link->setOnClick([] {});
     auto* button = new QPushButton(QStringLiteral("Help"), &form);
     button->setGeometry(75, 10, 40, 20);
     auto* picture = new PictureBox(&form, QStringLiteral(":/dish.png"), QSize(150, 113));
@@ -148,13 +121,7 @@ TEST(LineTest, PaintsItsBorderColourAtItsWidth)
 {
     Form form(kTwipScale, 40, 40);
     form.setBackColor(0xFFFFFF);
-    Line& line = form.add<Line>();
-    line.setX1(300);
-    line.setY1(450);
-    line.setX2(300);
-    line.setY2(150);
-    line.setBorderWidth(3);
-    line.setBorderColor(0xC00000);
+    new Line(form, QPointF(20, 30), QPointF(20, 10), 0xC00000, 3);
     const QImage image = form.grab().toImage();
     EXPECT_EQ(image.pixelColor(20, 20), QColor(0, 0, 192));
     EXPECT_EQ(image.pixelColor(25, 20), QColor(255, 255, 255));
