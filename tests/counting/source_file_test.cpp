@@ -18,6 +18,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <numeric>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -872,6 +873,8 @@ TEST_F(SourceFileTest, ObserverSeesEveryStretchCountedOnceOnEveryRoute)
                                    : c.kind == Kind::Holes  ? routes[Route::Hole]
                                                             : throughTheCache(routes);
         EXPECT_GT(taken, count.total / 2) << c.name << ": not the route meant";
+        EXPECT_EQ(std::accumulate(routes.values.begin(), routes.values.end(), std::int64_t{0}), count.total)
+            << c.name << ": bytes tallied on no route or on two";
         if (c.kind == Kind::Holes) {
             EXPECT_EQ(observer.holes(), routes[Route::Hole]);
         }
