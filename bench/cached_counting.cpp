@@ -176,7 +176,7 @@ struct Figures {
     bool cold = false;
     double engineCores = 0;
     double footprint = 0; // the peak resident MiB of a process that counts the file alone
-    ReadRoutes routes;
+    RouteBytes routes;
     bool exact = true;
     // What the engine is held against: the faster way of reading alone; for
     // a cold file, the disk read past the cache, as the engine reads it.
@@ -193,16 +193,6 @@ double rateOf(const std::function<void()>& work)
     return kDataSetSize / 1e9 / seconds(work);
 }
 
-// Bytes copied out of the cache; none for an engine that does not copy.
-template <typename Routes>
-std::int64_t copiedOf(const Routes& routes)
-{
-    if constexpr (requires { routes.copied; })
-        return routes.copied;
-    else
-        return 0;
-}
-
 const char* percentOf(std::int64_t part, char* text)
 {
     std::snprintf(text, 16, "%.0f%%", 100.0 * double(part) / double(kDataSetSize));
@@ -217,9 +207,9 @@ void printFigures(const DataSet& set, const Figures& f, bool cold)
                 "through the cache; peak RSS counting alone %.1f MiB%s\n",
                 set.name, f.engine / f.naive, f.engine / f.reading(), f.engine, f.engineCores, f.naive, f.reading(),
                 cold ? "dd direct" : "mapped", f.mapped, cold ? "through the cache" : "copied", f.copied,
-                percentOf(f.routes.inPlace, a),
-                percentOf(copiedOf(f.routes), b), percentOf(f.routes.direct, c),
-                percentOf(f.routes.buffered - copiedOf(f.routes), d), f.footprint, f.exact ? "" : ", WRONG COUNTS");
+                percentOf(f.routes[Route::InPlace], a), percentOf(f.routes[Route::Copied], b),
+                percentOf(f.routes[Route::Direct], c), percentOf(f.routes[Route::Buffered], d), f.footprint,
+                f.exact ? "" : ", WRONG COUNTS");
 }
 
 // Measures every data set in one state, the rounds taking turns.

@@ -32,7 +32,7 @@ struct ColdSet {
     Source source;
     std::string path;
     Measure engine, dd, cat;
-    ReadRoutes routes;
+    RouteBytes routes;
     bool exact = true;
 };
 
@@ -106,7 +106,7 @@ int runColdBench(const BenchChoice& choice)
                     "%.2f CPU s/GB; %.0f%% read past the cache%s\n",
                     set.name, set.dd.best() / set.engine.best(), low, high, gb / set.engine.best(), fast, slow,
                     *std::min_element(set.engine.cpu.begin(), set.engine.cpu.end()),
-                    100.0 * set.routes.direct / kDataSetSize, set.exact ? "" : ", WRONG TOTAL");
+                    100.0 * set.routes[Route::Direct] / kDataSetSize, set.exact ? "" : ", WRONG TOTAL");
         std::printf("cold %-6s dd iflag=direct bs=4M %.2f GB/s, %.2f CPU s/GB; cat %.2f GB/s, %.2f CPU s/GB "
                     "(engine/cat %.2f)\n",
                     set.name, gb / set.dd.best(), *std::min_element(set.dd.cpu.begin(), set.dd.cpu.end()),

@@ -3,22 +3,22 @@
 #include <algorithm>
 #include <sys/resource.h>
 
-CachedRoute::Way CachedRoute::next()
+RouteChoice CachedRoute::next()
 {
     if (!mapping_)
-        return Way::Copied;
+        return kCopied;
     switch (known_) {
     case Known::Nothing:
-        return Way::Probe;
+        return kProbe;
     case Known::LargeFolios:
-        return Way::InPlace;
+        return kInPlace;
     case Known::SmallFolios:
         break;
     }
     if (++sinceProbe_ < gap_)
-        return Way::Copied;
+        return kCopied;
     sinceProbe_ = 0;
-    return Way::Probe;
+    return kProbe;
 }
 
 void CachedRoute::countedInPlace(std::int64_t bytes, long faults)

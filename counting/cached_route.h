@@ -1,6 +1,17 @@
 #pragma once
 
+#include "routes.h"
+
 #include <cstdint>
+
+// The route of a stretch, and whether it is a probe: counted in place on its
+// own, so that what mapping it cost is known before more are joined to it.
+struct RouteChoice {
+    Route route = Route::Buffered;
+    bool probe = false;
+
+    bool operator==(const RouteChoice&) const = default;
+};
 
 // Chooses, for one counting thread, how the stretches that the page cache
 // holds in whole are counted: where they lie, through a mapping, or copied
@@ -22,19 +33,19 @@
 // cost little where the whole file is held in small folios.
 class CachedRoute {
 public:
-    enum class Way {
-        InPlace, // in place, with as many stretches as follow in one go
-        Probe,   // in place, this stretch alone
-        Copied,
-    };
-
     explicit CachedRoute(bool mapping = true)
         : mapping_(mapping)
     {
     }
 
+    // What next() gives: in place, with as many stretches as follow in one
+    // go; in place, this stretch alone; or copied.
+    static constexpr RouteChoice kInPlace{Route::InPlace};
+    static constexpr RouteChoice kProbe{Route::InPlace, true};
+    static constexpr RouteChoice kCopied{Route::Copied};
+
     // How the next cached stretch is counted.
-    Way next();
+    RouteChoice next();
     // What counting `bytes` in place cost: the minor faults taken meanwhile.
     void countedInPlace(std::int64_t bytes, long faults);
 

@@ -69,7 +69,7 @@ struct Pass {
     int error = 0;
     std::int64_t errorAt = 0;
     bool cutShort = false;
-    ReadRoutes routes;
+    RouteBytes routes;
 };
 
 // Counts the file once, from its start, up to limit bytes.
@@ -98,8 +98,8 @@ Pass countOnce(int fd, const DirectFile& direct, const ReadOptions& options, std
             addCounts(pass.counts, rest.counts());
         }
     }
-    pass.routes = file.routesTaken();
-    pass.counts[0] += static_cast<std::uint64_t>(pass.routes.holes);
+    pass.routes = bytesTallied(file.routes);
+    pass.counts[0] += static_cast<std::uint64_t>(pass.routes[Route::Hole]);
     pass.total = file.counted;
     pass.error = file.error;
     pass.errorAt = file.errorAt;
@@ -232,7 +232,7 @@ ReadOutcome countStream(int fd, SourceCount& count, const ReadOptions& options)
     count.counts = counter.counts();
     count.total = total;
     ReadOutcome outcome{endStatus(options, total), {}, total, {}};
-    outcome.routes.buffered = total;
+    outcome.routes[Route::Buffered] = total;
     return outcome;
 }
 

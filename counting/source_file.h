@@ -32,7 +32,7 @@ enum class ReadStatus {
 
 struct ReadOutcome {
     ReadOutcome() = default;
-    ReadOutcome(ReadStatus status_, int error_, std::int64_t bytesRead_, ReadRoutes routes_ = {})
+    ReadOutcome(ReadStatus status_, int error_, std::int64_t bytesRead_, RouteBytes routes_ = {})
         : status(status_), error(error_), bytesRead(bytesRead_), routes(routes_)
     {
     }
@@ -41,7 +41,7 @@ struct ReadOutcome {
     int error = 0; // the system's error number, for ReadFailed; 0 otherwise
     // Bytes counted; for ReadFailed, where the read that failed began.
     std::int64_t bytesRead = 0;
-    ReadRoutes routes; // how the counted bytes were got
+    RouteBytes routes; // how the counted bytes were got
 };
 
 struct ReadOptions {

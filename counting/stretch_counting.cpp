@@ -29,9 +29,6 @@ constexpr std::int64_t kRequestsPerWindow = 16;
 // reads the copy from there, not from memory.
 constexpr std::size_t kCopyPiece = 256 << 10;
 
-// Probe: in place, on its own, to see what it costs (see CachedRoute).
-enum class Route { InPlace, Probe, Copied, Direct, Buffered };
-
 struct Extent {
     std::int64_t length;
     bool hole;
@@ -109,7 +106,7 @@ private:
             if (extent.hole) {
                 if (file_.observer)
                     file_.observer->zeros(at, extent.length);
-                file_.routes.holes += extent.length;
+                file_.routes[Route::Hole] += extent.length;
                 file_.counted += extent.length;
                 at += extent.length;
                 continue;
@@ -165,33 +162,31 @@ private:
         // The route of every stretch is asked once, in file order: a run of
         // stretches that go the same way is counted in one go, and so the
         // route of the stretch after a run is known before the run is.
-        Route route = routeOf(done, stretchEnd(done));
+        RouteChoice choice = routeOf(done, stretchEnd(done));
         while (done < end) {
             std::int64_t runEnd = stretchEnd(done);
-            std::optional<Route> next;
-            while (runEnd < end && route != Route::Probe) {
+            std::optional<RouteChoice> next;
+            while (runEnd < end && !choice.probe) {
                 next = routeOf(runEnd, stretchEnd(runEnd));
-                if (*next != route)
+                if (*next != choice)
                     break;
                 runEnd = stretchEnd(runEnd);
                 next.reset();
             }
             const std::int64_t wanted = runEnd - done;
-            if (route == Route::Buffered && file_.direct && file_.direct->fd() >= 0) {
+            if (choice.route == Route::Buffered && file_.direct && file_.direct->fd() >= 0) {
                 // The file's own readahead is off where direct reads are on:
                 // this reads what the stretch lacks in large requests, and
                 // nothing past it.
                 ::posix_fadvise(file_.fd, done, wanted, POSIX_FADV_WILLNEED);
             }
-            const std::int64_t got = route == Route::InPlace || route == Route::Probe ? countCached(done, wanted)
-                                     : route == Route::Direct                         ? countDirect(done, wanted)
-                                                                                      : countBuffered(done, wanted);
-            if (route == Route::Copied)
-                file_.routes.copied += got;
+            const std::int64_t got = choice.route == Route::InPlace ? countCached(done, wanted)
+                                     : choice.route == Route::Direct  ? countDirect(done, wanted)
+                                                                      : countBuffered(done, wanted, choice.route);
             done += got;
             if (got < wanted || done >= end)
                 break;
-            route = next ? *next : routeOf(done, stretchEnd(done));
+            choice = next ? *next : routeOf(done, stretchEnd(done));
         }
         return done - at;
     }
@@ -201,28 +196,19 @@ private:
     // mostly out of it is read past it, so that it neither evicts what the
     // user has cached nor costs a copy. Any other is read through the cache:
     // a direct read would first write out its dirty pages.
-    Route routeOf(std::int64_t from, std::int64_t to)
+    RouteChoice routeOf(std::int64_t from, std::int64_t to)
     {
         const bool direct = file_.direct && file_.direct->fd() >= 0 && !file_.directRefused;
         if (!direct && !file_.mapCached)
-            return Route::Buffered;
+            return {Route::Buffered};
         const CacheResidency residency = cacheResidency(file_.fd, from, to - from);
         if (!residency.known)
-            return Route::Buffered;
-        if (residency.cached == residency.pages) {
-            switch (cachedRoute_.next()) {
-            case CachedRoute::Way::InPlace:
-                return Route::InPlace;
-            case CachedRoute::Way::Probe:
-                return Route::Probe;
-            case CachedRoute::Way::Copied:
-                break;
-            }
-            return Route::Copied;
-        }
+            return {Route::Buffered};
+        if (residency.cached == residency.pages)
+            return cachedRoute_.next();
         if (direct && residency.dirty == 0 && 2 * residency.cached < residency.pages)
-            return Route::Direct;
-        return Route::Buffered;
+            return {Route::Direct};
+        return {Route::Buffered};
     }
 
     std::int64_t countCached(std::int64_t at, std::int64_t size)
@@ -231,7 +217,7 @@ private:
         const InPlaceCount result =
             countInPlace(file_.fd, at, size, counter_, file_.blockSize, file_.stop, file_.observer);
         cachedRoute_.countedInPlace(result.bytes, threadFaults() - faults);
-        file_.routes.inPlace += result.bytes;
+        file_.routes[Route::InPlace] += result.bytes;
         switch (result.status) {
         case InPlaceCount::Counted:
             return result.bytes;
@@ -267,7 +253,7 @@ private:
                 delivered += static_cast<std::int64_t>(n);
                 return !file_.stopRequested();
             });
-        file_.routes.direct += result.bytes;
+        file_.routes[Route::Direct] += result.bytes;
         std::int64_t done = begin + result.bytes;
         if (result.error == EINVAL) {
             // The file system took the descriptor but refuses its reads.
@@ -284,7 +270,9 @@ private:
         return done - at;
     }
 
-    std::int64_t countBuffered(std::int64_t at, std::int64_t size)
+    // The bytes read are tallied on `route`: Copied where the cache holds
+    // the stretch in whole.
+    std::int64_t countBuffered(std::int64_t at, std::int64_t size, Route route = Route::Buffered)
     {
         if (size <= 0)
             return 0;
@@ -306,7 +294,7 @@ private:
             if (got <= 0)
                 break;
             count(at + done, buffer_.get(), static_cast<std::size_t>(got));
-            file_.routes.buffered += got;
+            file_.routes[route] += got;
             done += got;
         }
         return done;
@@ -347,12 +335,6 @@ private:
 };
 
 } // namespace
-
-ReadRoutes FileCount::routesTaken() const
-{
-    return {routes.holes.load(), routes.inPlace.load(), routes.direct.load(), routes.buffered.load(),
-            routes.copied.load()};
-}
 
 void countWindows(FileCount& file, ByteCounter& counter)
 {

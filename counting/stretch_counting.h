@@ -3,21 +3,12 @@
 #include "count_kernel.h"
 #include "direct_reading.h"
 #include "read_call.h"
+#include "routes.h"
 #include "source_count.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-
-// Bytes counted, by where they came from.
-struct ReadRoutes {
-    std::int64_t holes = 0;    // the holes of a sparse file, counted as zeros unread
-    std::int64_t inPlace = 0;  // found in the page cache, counted where they lie
-    std::int64_t direct = 0;   // not in the cache, read past it from the disk
-    std::int64_t buffered = 0; // read through the cache
-    // Of those, the ones that the cache held in whole, copied out of it.
-    std::int64_t copied = 0;
-};
 
 // One pass of counting a file, shared by all the threads that count it. The
 // file, from 0 to planEnd, is cut into windows that the threads claim from
@@ -44,18 +35,15 @@ struct FileCount {
     std::atomic<bool> directRefused = false;
     std::atomic<std::int64_t> counted = 0; // bytes counted, holes included
 
-    struct Tally {
-        std::atomic<std::int64_t> holes = 0, inPlace = 0, direct = 0, buffered = 0, copied = 0;
-    } routes;
+    RouteTally routes; // bytes counted on each route
 
     bool stopRequested() const { return stop && stop->load(std::memory_order_relaxed); }
     bool ended() const { return stopRequested() || cutShort.load() || error.load() != 0; }
-    ReadRoutes routesTaken() const;
 };
 
 // Claims windows of the file and counts them into counter until none is
-// left or the pass ends; the zeros of holes are left in file.routes.holes
-// for the caller to add once.
+// left or the pass ends; the zeros of holes are left in
+// file.routes[Route::Hole] for the caller to add once.
 void countWindows(FileCount& file, ByteCounter& counter);
 
 // Counts from `from` on, read after read, until a read gives 0 bytes or
