@@ -1,6 +1,5 @@
 #include "frm_help.h"
 
-#include "help_shortcuts.h"
 #include "web_page.h"
 #include "picture_box.h"
 #include "web_addresses.h"
@@ -12,7 +11,7 @@ frmHelp::frmHelp(AddressOpener& opener)
     designLayout();
     Label2->setOnClick([this] { Label2_Click(); });
     AmazonLink->setOnClick([this] { AmazonLink_Click(); });
-    installHelpShortcuts(*this);
+    installShortcuts();
     placeOnScreenTwips(2670, 2235);
 }
 

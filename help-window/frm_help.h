@@ -43,6 +43,9 @@ private:
     void designTitle();
     void designSections();
     void setFocusOrder();
+    // Escape and Ctrl+W close the window, as its close box does; Ctrl+Q
+    // ends the program from here too.
+    void installShortcuts();
 
     AddressOpener& opener_;
 };

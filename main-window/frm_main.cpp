@@ -1,7 +1,5 @@
 #include "frm_main.h"
 
-#include "shortcuts.h"
-#include "table_copy.h"
 #include "web_addresses.h"
 #include "web_page.h"
 
@@ -24,8 +22,8 @@ frmMain::frmMain(const WindowServices& services)
 {
     designLayout();
     connectHandlers();
-    installShortcuts(*this);
-    installTableCopy(*this);
+    installShortcuts();
+    installTableCopy();
     Form_Load();
     placeOnScreenTwips(225, 330);
 }

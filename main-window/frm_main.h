@@ -116,6 +116,15 @@ private:
     void designGraph();
     void designPathBoxes();
     void setFocusOrder();
+    // Keys for the window's commands, none shown in a caption: F1 "Help",
+    // Ctrl+O the source's "Select ", Ctrl+S "Save Frequencies" (each as a
+    // click on its button, so questions and all), Ctrl+Q ends the program.
+    void installShortcuts();
+    // Puts tableAsText on the clipboard on Ctrl+C, unless a text box with a
+    // selection has the focus, and from a context menu over the table, the
+    // graph and the totals: "Copy Table", and "Copy Statistics" for
+    // statisticsAsText of the last calculation (see statisticsOfCount).
+    void installTableCopy();
     void connectHandlers();
     void describeForScreenReaders();
     void describeGraph();

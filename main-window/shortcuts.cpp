@@ -1,5 +1,3 @@
-#include "shortcuts.h"
-
 #include "frm_main.h"
 
 #include <QApplication>
@@ -16,11 +14,11 @@ void pressOn(frmMain& window, const QKeySequence& keys, QPushButton* button)
 
 } // namespace
 
-void installShortcuts(frmMain& window)
+void frmMain::installShortcuts()
 {
-    pressOn(window, QKeySequence(Qt::Key_F1), window.btnHelp);
-    pressOn(window, QKeySequence(Qt::CTRL | Qt::Key_O), window.btnSelectSource);
-    pressOn(window, QKeySequence(Qt::CTRL | Qt::Key_S), window.btnSaveFrequencies);
-    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &window);
-    QObject::connect(quit, &QShortcut::activated, &window, &QApplication::closeAllWindows);
+    pressOn(*this, QKeySequence(Qt::Key_F1), btnHelp);
+    pressOn(*this, QKeySequence(Qt::CTRL | Qt::Key_O), btnSelectSource);
+    pressOn(*this, QKeySequence(Qt::CTRL | Qt::Key_S), btnSaveFrequencies);
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    QObject::connect(quit, &QShortcut::activated, this, &QApplication::closeAllWindows);
 }

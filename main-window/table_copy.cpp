@@ -137,15 +137,15 @@ QString statisticsAsText(std::int64_t bytes, const ByteFigures& figures)
     return text;
 }
 
-void installTableCopy(frmMain& window)
+void frmMain::installTableCopy()
 {
-    auto* copy = new QShortcut(QKeySequence::Copy, &window);
-    QObject::connect(copy, &QShortcut::activated, &window, [&window] { copyTable(window); });
-    auto* filter = new CopyWithoutSelection(&window);
-    window.txtSourceFile->installEventFilter(filter);
-    window.txtDestinationFile->installEventFilter(filter);
+    auto* copy = new QShortcut(QKeySequence::Copy, this);
+    connect(copy, &QShortcut::activated, this, [this] { copyTable(*this); });
+    auto* filter = new CopyWithoutSelection(this);
+    txtSourceFile->installEventFilter(filter);
+    txtDestinationFile->installEventFilter(filter);
 
-    window.setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(&window, &QWidget::customContextMenuRequested, &window,
-                     [&window](const QPoint& position) { showCopyMenu(window, position); });
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { showCopyMenu(*this, position); });
 }

@@ -28,8 +28,3 @@ QString statisticsAsText(std::int64_t bytes, const ByteFigures& figures);
 inline const QString kChangedSinceCountedMessage = QStringLiteral(
     "The source file has changed since it was counted.  Calculate Frequencies again to copy its statistics.");
 
-// Puts tableAsText on the clipboard on Ctrl+C, unless a text box with a
-// selection has the focus, and from a context menu over the table, the graph
-// and the totals: "Copy Table", and "Copy Statistics" for statisticsAsText
-// of the last calculation (see frmMain::statisticsOfCount).
-void installTableCopy(frmMain& window);

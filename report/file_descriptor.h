@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report_file.h"
+#include "write_call.h"
 
 #include <QByteArray>
 #include <utility>

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "destination.h"
-#include "report_file.h"
+#include "write_call.h"
+#include "write_failure.h"
 
 #include <QByteArray>
 #include <QtGlobal>

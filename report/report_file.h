@@ -1,17 +1,11 @@
 #pragma once
 
+#include "write_call.h"
 #include "write_failure.h"
 
 #include <QByteArray>
 #include <QString>
-#include <cstddef>
-#include <functional>
 #include <optional>
-#include <sys/types.h>
-
-// The write call for the report's bytes, replaceable so that tests can
-// inject failures; the system's write() when empty.
-using WriteCall = std::function<ssize_t(int fd, const void* data, std::size_t size)>;
 
 // Makes bytes the whole content of the file at path (not empty; a relative
 // path is relative to the working directory). Nothing when that worked,
