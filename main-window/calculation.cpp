@@ -52,30 +52,35 @@ QByteArray frmMain::sourcePath() const
     return QFile::encodeName(text);
 }
 
-void frmMain::readFile()
+std::shared_ptr<frmMain::DetachedCount> frmMain::countWithoutInput(const QByteArray& source,
+                                                                  const FrequencyState& start,
+                                                                  bool statistics)
 {
-    const QString path = txtSourceFile->text();
-    // The count works on its own copy of everything: a read that never
-    // returns (a stalled network or FUSE file) is left behind when the
-    // window closes, and must then touch nothing of the window's.
-    struct Count {
-        std::string path;
-        SourceReader read;
-        FrequencyState state;
-        ReadOptions options;
-        ReadOutcome outcome;
-        std::shared_ptr<const std::atomic<bool>> stop;
-    };
-    const QByteArray source = sourcePath();
-    auto count = std::make_shared<Count>(
-        Count{source.toStdString(), services_.readSource, state, {}, {}, stopRequested_});
+    auto count = std::make_shared<DetachedCount>();
+    count->path = source.toStdString();
+    count->read = services_.readSource;
+    count->state = start;
+    count->stop = stopRequested_;
     count->options.stop = count->stop.get();
-    countedSource_.clear();
-    statistics_.reset();
+    if (statistics) {
+        count->options.observer = &count->statistics;
+        // Cheaper for an observer than mapping (see writeFormatWithoutWindow).
+        count->options.mapCached = false;
+    }
     const bool finished = runWithoutInput(
         [count] { count->outcome = count->read(count->path, count->state, count->options); },
         stopRequested_.get());
-    if (!finished)
+    return finished ? count : nullptr;
+}
+
+void frmMain::readFile()
+{
+    const QString path = txtSourceFile->text();
+    const QByteArray source = sourcePath();
+    countedSource_.clear();
+    statistics_.reset();
+    const auto count = countWithoutInput(source, state, false);
+    if (!count)
         return; // the window is closing; the counts stay as the reset left them
     state = count->state;
     const ReadOutcome& outcome = count->outcome;

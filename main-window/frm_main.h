@@ -136,6 +136,25 @@ private:
     // The bytes of the file that txtSourceFile names.
     QByteArray sourcePath() const;
 
+    // One count off the window's thread. It owns everything it touches: a
+    // read that never returns (a stalled network or FUSE file) is left
+    // behind when the window closes, and must then touch nothing of the
+    // window's.
+    struct DetachedCount {
+        std::string path;
+        SourceReader read;
+        FrequencyState state;
+        ReadOptions options;
+        ReadOutcome outcome;
+        std::shared_ptr<const std::atomic<bool>> stop;
+        ByteStatistics statistics;
+    };
+    // Counts source into start on a thread of its own while input is
+    // dropped, with the byte statistics too where asked. Null where the
+    // window was asked to close before the count finished.
+    std::shared_ptr<DetachedCount> countWithoutInput(const QByteArray& source,
+                                                     const FrequencyState& start, bool statistics);
+
     WindowServices services_;
     // The name that setSourceFile was given, and the text the box showed for it.
     QByteArray givenSourceName_;

@@ -4,7 +4,6 @@
 #include "message_box.h"
 #include "scope_exit.h"
 #include "table_copy.h"
-#include "wait_without_input.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -44,30 +43,10 @@ std::optional<ByteFigures> frmMain::statisticsOfCount()
         setMousePointer(Arrow);
         busy_ = Busy::No;
     });
-    // As in readFile: the count owns everything it touches, since a read
-    // that never returns is left behind when the window closes.
-    struct Count {
-        std::string path;
-        SourceReader read;
-        FrequencyState state;
-        ReadOptions options;
-        ReadOutcome outcome;
-        std::shared_ptr<const std::atomic<bool>> stop;
-        ByteStatistics statistics;
-    };
-    auto count = std::make_shared<Count>();
-    count->path = countedSource_.toStdString();
-    count->read = services_.readSource;
-    count->state.charTypes = state.charTypes;
-    count->stop = stopRequested_;
-    count->options.stop = count->stop.get();
-    count->options.observer = &count->statistics;
-    // Cheaper for an observer than mapping (see writeFormatWithoutWindow).
-    count->options.mapCached = false;
-    const bool finished = runWithoutInput(
-        [count] { count->outcome = count->read(count->path, count->state, count->options); },
-        stopRequested_.get());
-    if (!finished || *stopRequested_) {
+    FrequencyState classes;
+    classes.charTypes = state.charTypes;
+    const auto count = countWithoutInput(countedSource_, classes, true);
+    if (!count || *stopRequested_) {
         close();
         return std::nullopt;
     }
