@@ -45,7 +45,7 @@ QRect LabelAccessible::rect() const
 
 QAccessible::Role LabelAccessible::role() const
 {
-    return label()->role.value_or(QAccessible::StaticText);
+    return label()->role();
 }
 
 QAccessible::State LabelAccessible::state() const

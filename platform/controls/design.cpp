@@ -25,7 +25,7 @@ void designWebAddress(Label& label, const QString& page)
     label.setForeColor(kLinkColor);
     label.makeLink(pointingHandCursor());
     label.setName(page);
-    label.role = QAccessible::Link;
+    label.setRole(QAccessible::Link);
 }
 
 void sendPaintedBehind(Form& form)

@@ -48,7 +48,9 @@ public:
     void setName(const QString& name) { name_ = name; }
     void setNamedByCaption(bool named) { namedByCaption_ = named; }
     QString accessibleText() const;
-    std::optional<QAccessible::Role> role;
+    // The role it plays where static text does not say it (a link).
+    QAccessible::Role role() const { return role_; }
+    void setRole(QAccessible::Role role) { role_ = role; }
     bool decorative() const { return decorative_; }
     void setDecorative(bool decorative) { decorative_ = decorative; }
     // The caption that names this label, and the label that this one names.
@@ -82,6 +84,7 @@ private:
     std::optional<QCursor> mouseIcon_;
     bool pressed_ = false;
     QString name_;
+    QAccessible::Role role_ = QAccessible::StaticText;
     bool namedByCaption_ = false;
     bool decorative_ = false;
     const Label* labelledBy_ = nullptr;
