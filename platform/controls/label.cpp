@@ -68,6 +68,7 @@ void Label::makeLink(const QCursor& pointer)
     mouseIcon_ = pointer;
     setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
+    parentWidget()->installEventFilter(this);
     place();
 }
 
@@ -133,20 +134,34 @@ bool Label::onLink(const QPointF& point) const
 
 // The pointer is the link's over the label itself, not over the focus mark
 // round it, and never while the window shows the hourglass.
-void Label::mouseMoveEvent(QMouseEvent* event)
+void Label::showPointer()
 {
     const bool busy = parentWidget()->cursor().shape() == Qt::WaitCursor;
-    if (!busy && mouseIcon_ && bounds_.contains(event->position() + QPointF(pos())))
+    if (mouseIcon_ && pointerOnLink_ && !busy)
         setCursor(*mouseIcon_);
     else
         unsetCursor();
+}
+
+void Label::mouseMoveEvent(QMouseEvent* event)
+{
+    pointerOnLink_ = bounds_.contains(event->position() + QPointF(pos()));
+    showPointer();
     QWidget::mouseMoveEvent(event);
 }
 
 void Label::leaveEvent(QEvent* event)
 {
-    unsetCursor();
+    pointerOnLink_ = false;
+    showPointer();
     QWidget::leaveEvent(event);
+}
+
+bool Label::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::CursorChange)
+        showPointer();
+    return QWidget::eventFilter(watched, event);
 }
 
 void Label::mousePressEvent(QMouseEvent* event)

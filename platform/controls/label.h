@@ -65,12 +65,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Hears the window change its pointer, to the hourglass and back.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The rectangle it covers: its bounds, and for a link the focus mark
     // round them.
     void place();
     bool onLink(const QPointF& point) const;
+    void showPointer();
     void paintCaption(QPainter& painter) const;
     void paintFocusMark(QPainter& painter) const;
 
@@ -83,6 +86,7 @@ private:
     std::function<void()> onClick_;
     std::optional<QCursor> mouseIcon_;
     bool pressed_ = false;
+    bool pointerOnLink_ = false;
     QString name_;
     QAccessible::Role role_ = QAccessible::StaticText;
     bool namedByCaption_ = false;

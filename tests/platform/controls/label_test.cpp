@@ -84,7 +84,7 @@ constexpr QPoint kOnLink{40, 20}, kOnButton{95, 20}, kOnPicture{40, 50}, kOnOpti
 class PointerMoveTest : public testing::TestWithParam<PointerMove> {};
 
 // The hand shows over the link only, however far the pointer goes in one
-// motion: the form hears no move over a windowed control.
+// motion, and gives way to the window's hourglass wherever the pointer is.
 TEST_P(PointerMoveTest, ShowsTheHandOverTheLinkOnly)
 {
     const PointerMove& row = GetParam();
@@ -105,6 +105,10 @@ TEST_P(PointerMoveTest, ShowsTheHandOverTheLinkOnly)
 
     QTest::mouseMove(&form, row.from);
     QTest::mouseMove(&form, row.to);
+    EXPECT_EQ(form.windowHandle()->cursor().shape() == Qt::PointingHandCursor, row.hand);
+    form.setMousePointer(Form::Hourglass);
+    EXPECT_EQ(form.windowHandle()->cursor().shape(), Qt::WaitCursor);
+    form.setMousePointer(Form::Arrow);
     EXPECT_EQ(form.windowHandle()->cursor().shape() == Qt::PointingHandCursor, row.hand);
 }
 
