@@ -4,6 +4,10 @@
 #include <cstring>
 #include <unistd.h>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace {
 
 // Every kernel works in strides of 32 bytes so that it can see runs.
@@ -70,7 +74,7 @@ using Bytes16 = unsigned char __attribute__((vector_size(16)));
 // disk image, the padding of a program) goes at the speed of the cache it
 // lies in. The four compares of a step are combined as a tree, not a chain,
 // so that a step waits on two of them, not on all four in turn.
-std::size_t runLength(const unsigned char* p, const unsigned char* end, unsigned char value)
+std::size_t runLengthSse2(const unsigned char* p, const unsigned char* end, unsigned char value)
 {
     const Bytes16 spread = Bytes16{} + value;
     const unsigned char* q = p;
@@ -83,6 +87,40 @@ std::size_t runLength(const unsigned char* p, const unsigned char* end, unsigned
             break;
     }
     return static_cast<std::size_t>(q - p);
+}
+
+#if defined(__x86_64__)
+// The same in steps of 128 with vectors of 32 bytes: twice the speed of the
+// above, which is most of the time a file of zeros copied out of the cache
+// takes beside the copy.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i differing32(const unsigned char* p, __m256i spread)
+{
+    return _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), spread);
+}
+
+[[gnu::target("avx2")]] std::size_t runLengthAvx2(const unsigned char* p, const unsigned char* end,
+                                                  unsigned char value)
+{
+    const __m256i spread = _mm256_set1_epi8(static_cast<char>(value));
+    const unsigned char* q = p;
+    for (; end - q >= 128; q += 128) {
+        const __m256i differ = _mm256_or_si256(_mm256_or_si256(differing32(q, spread), differing32(q + 32, spread)),
+                                               _mm256_or_si256(differing32(q + 64, spread), differing32(q + 96, spread)));
+        if (!_mm256_testz_si256(differ, differ))
+            break;
+    }
+    return static_cast<std::size_t>(q - p) + runLengthSse2(q, end, value);
+}
+#endif
+
+std::size_t runLength(const unsigned char* p, const unsigned char* end, unsigned char value)
+{
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return runLengthAvx2(p, end, value);
+#endif
+    return runLengthSse2(p, end, value);
 }
 
 // One increment per byte, spread over sub-tables: values that repeat close

@@ -111,7 +111,7 @@ private:
                 at += extent.length;
                 continue;
             }
-            const std::int64_t got = countData(at, extent.length);
+            const std::int64_t got = countData(at, extent.length, wholeInCache);
             file_.counted += got;
             at += got;
             if (got < extent.length && !file_.ended())
@@ -152,7 +152,7 @@ private:
     // Counts data stretch by stretch, each taking the route that suits what
     // the page cache holds of it. Fewer bytes than asked: the file ended, a
     // read failed or a stop came.
-    std::int64_t countData(std::int64_t at, std::int64_t size)
+    std::int64_t countData(std::int64_t at, std::int64_t size, bool wholeInCache)
     {
         const std::int64_t end = at + size;
         const auto stretchEnd = [&](std::int64_t from) {
@@ -162,12 +162,12 @@ private:
         // The route of every stretch is asked once, in file order: a run of
         // stretches that go the same way is counted in one go, and so the
         // route of the stretch after a run is known before the run is.
-        RouteChoice choice = routeOf(done, stretchEnd(done));
+        RouteChoice choice = routeOf(done, stretchEnd(done), wholeInCache);
         while (done < end) {
             std::int64_t runEnd = stretchEnd(done);
             std::optional<RouteChoice> next;
             while (runEnd < end && !choice.probe) {
-                next = routeOf(runEnd, stretchEnd(runEnd));
+                next = routeOf(runEnd, stretchEnd(runEnd), wholeInCache);
                 if (*next != choice)
                     break;
                 runEnd = stretchEnd(runEnd);
@@ -186,7 +186,7 @@ private:
             done += got;
             if (got < wanted || done >= end)
                 break;
-            choice = next ? *next : routeOf(done, stretchEnd(done));
+            choice = next ? *next : routeOf(done, stretchEnd(done), wholeInCache);
         }
         return done - at;
     }
@@ -195,12 +195,17 @@ private:
     // out of it, whichever costs less for the folios it is held in; one
     // mostly out of it is read past it, so that it neither evicts what the
     // user has cached nor costs a copy. Any other is read through the cache:
-    // a direct read would first write out its dirty pages.
-    RouteChoice routeOf(std::int64_t from, std::int64_t to)
+    // a direct read would first write out its dirty pages. Where the cache
+    // held the stretch's whole window a moment ago, it is not asked again:
+    // asking walks every page, a twentieth of the time of counting a file of
+    // zeros, and a page evicted since is read through the cache all the same.
+    RouteChoice routeOf(std::int64_t from, std::int64_t to, bool wholeInCache)
     {
         const bool direct = file_.direct && file_.direct->fd() >= 0 && !file_.directRefused;
         if (!direct && !file_.mapCached)
             return {Route::Buffered};
+        if (wholeInCache)
+            return cachedRoute_.next();
         const CacheResidency residency = cacheResidency(file_.fd, from, to - from);
         if (!residency.known)
             return {Route::Buffered};

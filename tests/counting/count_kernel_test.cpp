@@ -13,7 +13,7 @@ namespace {
 using Kernel = ByteCounter::Kernel;
 using Bytes = std::vector<unsigned char>;
 
-enum class Data { Random, Text, Zeros, BrokenRuns, Mixed };
+enum class Data { Random, Text, Zeros, BrokenRuns, LongRuns, Mixed };
 
 Bytes randomBytes(std::size_t size)
 {
@@ -47,6 +47,17 @@ Bytes brokenRuns(std::size_t size)
     return bytes;
 }
 
+// Runs of one value, each one byte longer than the last from 33 on, so that
+// a run ends at every place within any step a run is followed in.
+Bytes longRuns(std::size_t size)
+{
+    Bytes bytes;
+    for (std::size_t length = 33; bytes.size() < size; ++length)
+        bytes.insert(bytes.end(), length, static_cast<unsigned char>(length * 5));
+    bytes.resize(size);
+    return bytes;
+}
+
 WideCounts countsOf(const Bytes& bytes)
 {
     WideCounts counts{};
@@ -65,6 +76,8 @@ Bytes makeData(Data data, std::size_t size)
         return Bytes(size, 0);
     case Data::BrokenRuns:
         return brokenRuns(size);
+    case Data::LongRuns:
+        return longRuns(size);
     case Data::Mixed:
         break;
     }
@@ -83,7 +96,7 @@ Bytes makeData(Data data, std::size_t size)
 std::string caseName(const testing::TestParamInfo<std::tuple<Kernel, Data>>& info)
 {
     const char* const kernels[] = {"Chosen", "Sampled", "Singles", "SinglesAndRuns", "Pairs"};
-    const char* const data[] = {"Random", "Text", "Zeros", "BrokenRuns", "Mixed"};
+    const char* const data[] = {"Random", "Text", "Zeros", "BrokenRuns", "LongRuns", "Mixed"};
     return std::string(kernels[int(std::get<0>(info.param))]) + data[int(std::get<1>(info.param))];
 }
 
@@ -121,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Combine(testing::Values(Kernel::Chosen, Kernel::Sampled, Kernel::Singles,
                                      Kernel::SinglesAndRuns, Kernel::Pairs),
                      testing::Values(Data::Random, Data::Text, Data::Zeros, Data::BrokenRuns,
-                                     Data::Mixed)),
+                                     Data::LongRuns, Data::Mixed)),
     caseName);
 
 // Past 2^32 occurrences of one value, which no 32-bit table counter holds:
