@@ -117,41 +117,71 @@ ReadAhead::~ReadAhead()
     }
 }
 
+ReadAhead::Slot& ReadAhead::slot(std::size_t fromHead) const
+{
+    return *slots_[(head_ + fromHead) % slots_.size()];
+}
+
+void ReadAhead::fill()
+{
+    while (inFlight_ < slots_.size() && next_ < end_) {
+        Slot& free = slot(inFlight_);
+        free.offset = next_;
+        free.size = static_cast<std::size_t>(std::min<std::int64_t>(requestSize_, end_ - next_));
+        next_ += static_cast<std::int64_t>(free.size);
+        free.start(readAt_, fd_);
+        ++inFlight_;
+    }
+}
+
+void ReadAhead::drop()
+{
+    for (; inFlight_ > 0; --inFlight_) {
+        slot(0).wait();
+        head_ = (head_ + 1) % slots_.size();
+    }
+}
+
+void ReadAhead::prepare(std::int64_t begin, std::int64_t end)
+{
+    drop();
+    next_ = begin;
+    end_ = end;
+    fill();
+}
+
 ReadAhead::Result ReadAhead::read(std::int64_t begin, std::int64_t end, const Use& use)
 {
+    // Reads prepared for this stretch are kept if none goes past its end.
+    if (inFlight_ == 0 || slot(0).offset != begin || next_ > end) {
+        drop();
+        next_ = begin;
+    }
+    end_ = end;
     Result result;
-    std::size_t head = 0; // the slot whose bytes come next
-    std::size_t inFlight = 0;
-    std::int64_t next = begin;
     bool delivering = true;
     for (;;) {
-        while (delivering && inFlight < slots_.size() && next < end) {
-            Slot& slot = *slots_[(head + inFlight) % slots_.size()];
-            slot.offset = next;
-            slot.size = static_cast<std::size_t>(std::min<std::int64_t>(requestSize_, end - next));
-            next += static_cast<std::int64_t>(slot.size);
-            slot.start(readAt_, fd_);
-            ++inFlight;
-        }
-        if (inFlight == 0)
+        if (delivering)
+            fill();
+        if (inFlight_ == 0)
             return result;
         // Every read is waited for, delivered or not: its buffer is reused.
-        Slot& slot = *slots_[head];
-        slot.wait();
-        head = (head + 1) % slots_.size();
-        --inFlight;
+        Slot& done = slot(0);
+        done.wait();
+        head_ = (head_ + 1) % slots_.size();
+        --inFlight_;
         if (!delivering)
             continue;
-        if (slot.got < 0) {
-            result.error = slot.error;
+        if (done.got < 0) {
+            result.error = done.error;
             delivering = false;
             continue;
         }
-        const auto got = static_cast<std::size_t>(slot.got);
+        const auto got = static_cast<std::size_t>(done.got);
         result.bytes += static_cast<std::int64_t>(got);
-        if (got > 0 && !use(slot.buffer.get(), got))
+        if (got > 0 && !use(done.buffer.get(), got))
             delivering = false;
-        if (got < slot.size)
+        if (got < done.size)
             delivering = false; // the next requests' bytes would not follow on
     }
 }

@@ -49,6 +49,12 @@ public:
     };
     using Use = std::function<bool(const unsigned char* data, std::size_t size)>;
 
+    // Starts the reads of [begin, end) that read() of a stretch from begin
+    // would start first, so that the device works while the caller counts
+    // something else; read() then takes them up. Reads started for another
+    // stretch are waited for and dropped.
+    void prepare(std::int64_t begin, std::int64_t end);
+
     // Hands the bytes of [begin, end) to use() in file order, a request's
     // worth at a time, until end, a short read (the end of the file, most
     // likely), a failed read or use() returning false. Returns once no read
@@ -58,8 +64,18 @@ public:
 private:
     struct Slot;
 
+    // Starts reads up to end_ while slots are free.
+    void fill();
+    Slot& slot(std::size_t fromHead) const;
+    // Waits for every read in flight and drops its bytes.
+    void drop();
+
     ReadAt readAt_;
     int fd_;
     std::size_t requestSize_;
     std::vector<std::unique_ptr<Slot>> slots_;
+    std::size_t head_ = 0;     // the slot whose bytes come next
+    std::size_t inFlight_ = 0; // reads started and not yet taken
+    std::int64_t next_ = 0;    // where the next read to start begins
+    std::int64_t end_ = 0;     // where reads stop
 };

@@ -174,6 +174,8 @@ private:
                 next.reset();
             }
             const std::int64_t wanted = runEnd - done;
+            if (next && next->route == Route::Direct && choice.route != Route::Direct)
+                prepareDirect(runEnd, stretchEnd(runEnd));
             if (choice.route == Route::Buffered && file_.direct && file_.direct->fd() >= 0) {
                 // The file's own readahead is off where direct reads are on:
                 // this reads what the stretch lacks in large requests, and
@@ -248,12 +250,9 @@ private:
         const std::int64_t head = countBuffered(at, begin - at);
         if (head < begin - at)
             return head;
-        if (!readAhead_)
-            readAhead_ = std::make_unique<ReadAhead>(file_.readAt, file_.direct->fd(), requestSize_,
-                                                     file_.direct->alignment(), kReadsInFlight);
         std::int64_t delivered = begin;
         const ReadAhead::Result result =
-            readAhead_->read(begin, end, [this, &delivered](const unsigned char* data, std::size_t n) {
+            readAhead().read(begin, end, [this, &delivered](const unsigned char* data, std::size_t n) {
                 countSteps(delivered, data, n);
                 delivered += static_cast<std::int64_t>(n);
                 return !file_.stopRequested();
@@ -273,6 +272,24 @@ private:
         // helper thread could not be had, the rest is read through the cache.
         done += countBuffered(done, at + size - done);
         return done - at;
+    }
+
+    // Starts reading a stretch that goes past the cache while the one before
+    // it is counted: the device would wait otherwise, since the stretches
+    // between two that go past it count far faster than it reads.
+    void prepareDirect(std::int64_t at, std::int64_t end)
+    {
+        const auto alignment = static_cast<std::int64_t>(file_.direct->alignment());
+        if (alignUp(at, alignment) < alignDown(end, alignment))
+            readAhead().prepare(alignUp(at, alignment), alignDown(end, alignment));
+    }
+
+    ReadAhead& readAhead()
+    {
+        if (!readAhead_)
+            readAhead_ = std::make_unique<ReadAhead>(file_.readAt, file_.direct->fd(), requestSize_,
+                                                     file_.direct->alignment(), kReadsInFlight);
+        return *readAhead_;
     }
 
     // The bytes read are tallied on `route`: Copied where the cache holds

@@ -336,6 +336,42 @@ TEST_F(SourceFileTest, EachStretchTakesTheRouteThatWhatTheCacheHoldsCallsFor)
     }
 }
 
+// Every other piece evicted: reads past the cache of the next evicted piece
+// start while the cached one before it is counted, and what they bring is
+// still counted once, in file order, by every number of threads.
+TEST_F(SourceFileTest, AFileHalfEvictedInSmallPiecesIsCountedExactly)
+{
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::string bytes(40 * kPiece + 777, '\0');
+    std::mt19937 generator(5);
+    for (auto& b : bytes)
+        b = static_cast<char>(generator() % 97);
+    const std::string path = write("half-evicted", bytes);
+    for (const auto& [workers, mapCached] : {std::pair{0, false}, {1, false}, {3, false}, {3, true}}) {
+        ReadOptions options;
+        options.workers = workers;
+        options.blockSize = 4096;
+        if (!through(Route::Direct, path, options))
+            GTEST_SKIP() << "the test folder's file system refuses direct reads or keeps its pages cached";
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+        std::string piece(kPiece, '\0');
+        for (std::size_t at = 0; at < bytes.size(); at += 2 * kPiece)
+            ASSERT_GT(::pread(fd, piece.data(), kPiece, off_t(at)), 0);
+        ::close(fd);
+        options.mapCached = mapCached;
+        RecordingObserver observer;
+        options.observer = &observer;
+        SourceCount count;
+        const ReadOutcome outcome = countSourceFile(path, count, options);
+        ASSERT_EQ(outcome.status, ReadStatus::Counted) << workers << " workers";
+        EXPECT_EQ(count.counts, countsOf(bytes)) << workers << " workers";
+        EXPECT_EQ(observer.counts(), countsOf(bytes)) << workers << " workers";
+        EXPECT_EQ(observer.coveredUpTo(), std::int64_t(bytes.size())) << workers << " workers";
+        EXPECT_GT(outcome.routes[Route::Direct], 0) << workers << " workers";
+    }
+}
+
 // Mapping a stretch that the cache holds in 4 KiB pages costs more than
 // copying it out: files written in small pieces and files on tmpfs are
 // copied, but for stretches mapped now and then (two at first, one each
