@@ -140,6 +140,9 @@ void ReadAhead::drop()
         slot(0).wait();
         head_ = (head_ + 1) % slots_.size();
     }
+    // From the first slot again: a stretch of fewer requests than slots
+    // then touches only the buffers it needs, not all of them in turn.
+    head_ = 0;
 }
 
 void ReadAhead::prepare(std::int64_t begin, std::int64_t end)
