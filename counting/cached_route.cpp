@@ -23,7 +23,7 @@ RouteChoice CachedRoute::next()
 
 void CachedRoute::countedInPlace(std::int64_t bytes, long faults)
 {
-    if (bytes < (std::int64_t{1} << 20))
+    if (bytes < kProbeBytes)
         return; // too little to tell
     const bool small = faults * (std::int64_t{1} << 20) > kFaultsPerMiB * bytes;
     if (!small)

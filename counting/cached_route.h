@@ -30,7 +30,10 @@ struct RouteChoice {
 // held in small folios at its start, where readahead begins small, and in
 // large ones from a few MiB on; then after 16 stretches, then twice as many
 // after each probe that finds small folios again, up to 256, so that probes
-// cost little where the whole file is held in small folios.
+// cost little where the whole file is held in small folios. A probe maps
+// only the first kProbeBytes of its stretch, enough to tell: mapping small
+// folios costs three times a copy. The rest of the stretch goes the way
+// the probe found.
 class CachedRoute {
 public:
     explicit CachedRoute(bool mapping = true)
@@ -46,11 +49,18 @@ public:
 
     // How the next cached stretch is counted.
     RouteChoice next();
+    // How the rest of a probed stretch is counted: in place where the probe
+    // found large folios, else copied.
+    RouteChoice afterProbe() const { return known_ == Known::LargeFolios ? kInPlace : kCopied; }
     // What counting `bytes` in place cost: the minor faults taken meanwhile.
     void countedInPlace(std::int64_t bytes, long faults);
 
     // More faults than this per MiB mapped: the folios are small.
     static constexpr long kFaultsPerMiB = 4;
+    // What a probe maps of its stretch, and the least that tells: the page
+    // cache's largest folios are 2 MiB, and a mapping that holds only part
+    // of one maps it 64 KiB a fault, as if it were small.
+    static constexpr std::int64_t kProbeBytes = std::int64_t{2} << 20;
     // Once small folios were found twice running, the next probe comes this
     // many cached stretches later; the gap doubles with every probe that
     // finds them again, up to kLongestGap.

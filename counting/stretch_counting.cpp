@@ -182,7 +182,8 @@ private:
                 // nothing past it.
                 ::posix_fadvise(file_.fd, done, wanted, POSIX_FADV_WILLNEED);
             }
-            const std::int64_t got = choice.route == Route::InPlace ? countCached(done, wanted)
+            const std::int64_t got = choice.probe                     ? countProbe(done, wanted)
+                                     : choice.route == Route::InPlace ? countCached(done, wanted)
                                      : choice.route == Route::Direct  ? countDirect(done, wanted)
                                                                       : countBuffered(done, wanted, choice.route);
             done += got;
@@ -216,6 +217,18 @@ private:
         if (direct && residency.dirty == 0 && 2 * residency.cached < residency.pages)
             return {Route::Direct};
         return {Route::Buffered};
+    }
+
+    // The probe maps the start of the stretch; the rest goes the way it found.
+    std::int64_t countProbe(std::int64_t at, std::int64_t size)
+    {
+        const std::int64_t probe = std::min(size, CachedRoute::kProbeBytes);
+        const std::int64_t probed = countCached(at, probe);
+        if (probed < probe || probe == size || file_.ended())
+            return probed;
+        const bool inPlace = cachedRoute_.afterProbe().route == Route::InPlace;
+        return probed + (inPlace ? countCached(at + probed, size - probed)
+                                 : countBuffered(at + probed, size - probed, Route::Copied));
     }
 
     std::int64_t countCached(std::int64_t at, std::int64_t size)
