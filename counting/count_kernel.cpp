@@ -90,9 +90,9 @@ std::size_t runLengthSse2(const unsigned char* p, const unsigned char* end, unsi
 }
 
 #if defined(__x86_64__)
-// The same in steps of 128 with vectors of 32 bytes: twice the speed of the
-// above, which is most of the time a file of zeros copied out of the cache
-// takes beside the copy.
+// The same in steps of 128 with vectors of 32 bytes, at twice the speed:
+// for a file of zeros copied out of the cache, following the run is most of
+// the time that is not the copy.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i differing32(const unsigned char* p, __m256i spread)
 {
     return _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), spread);
