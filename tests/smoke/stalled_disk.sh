@@ -61,11 +61,12 @@ elapsed() {
     awk -v start="$1" -v end="$(now)" 'BEGIN { printf "%.2f", end - start }'
 }
 
-# Starts the program and prints its window.
+# Starts the program and prints its window. The wait is generous: the
+# sanitized build on a busy machine once took over 20 s to show it.
 start() {
     "$program" >"$work/program.log" 2>&1 &
     app=$!
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tallivor$' | head -n 1)
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tallivor$' | head -n 1)
     [ -n "$window" ] || fail "no window: $(cat "$work/program.log")"
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
     sleep 0.3
