@@ -19,6 +19,9 @@ fi
 program=$2
 slow_fuse=$3
 export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+# Nothing here needs a session bus: without this every start would launch a
+# bus daemon of its own, which outlives the program until the display closes.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 # The leak check at the end stops every thread, and one that waits on the
 # stalled file cannot be stopped.
 export ASAN_OPTIONS=detect_leaks=0
@@ -61,13 +64,37 @@ elapsed() {
     awk -v start="$1" -v end="$(now)" 'BEGIN { printf "%.2f", end - start }'
 }
 
-# Starts the program and prints its window. The wait is generous: the
-# sanitized build on a busy machine once took over 20 s to show it.
+# What a start that showed no window left behind: whether the program runs
+# and where each of its threads waits, and the windows of that name that the
+# display has, shown or not.
+why_no_window() {
+    if running; then
+        echo "the program runs; its threads wait in:"
+        for task in /proc/"$app"/task/*; do
+            echo "  $(cat "$task/comm") $(cut -d' ' -f3 "$task/stat") $(cat "$task/wchan")"
+        done
+        command -v gdb >/dev/null &&
+            gdb -p "$app" -batch -ex "thread apply all bt 15" 2>/dev/null | grep -E '^(Thread|#)'
+    else
+        wait "$app"
+        echo "the program ended with status $?"
+    fi
+    for id in $(xdotool search --name Tallivor 2>/dev/null); do
+        xwininfo -id "$id" | grep -E 'xwininfo|Map State'
+    done
+}
+# Starts the program and prints its window. The wait is generous, and yet
+# twice in full runs of the suite no window came within it: what such a
+# start leaves behind is printed, to tell why.
 start() {
     "$program" >"$work/program.log" 2>&1 &
     app=$!
     window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tallivor$' | head -n 1)
-    [ -n "$window" ] || fail "no window: $(cat "$work/program.log")"
+    if [ -z "$window" ]; then
+        echo "FAIL: no window: $(cat "$work/program.log")"
+        why_no_window
+        exit 1
+    fi
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
     sleep 0.3
 }
