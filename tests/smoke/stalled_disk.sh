@@ -10,7 +10,7 @@
 # Usage: stalled_disk.sh PROGRAM SLOW_FUSE
 set -u
 if [ "${1:-}" != --inside ]; then
-    for tool in xvfb-run xdotool openbox fusermount3; do
+    for tool in xvfb-run xdotool xprop openbox fusermount3; do
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
     [ -r /dev/fuse ] && [ -w /dev/fuse ] || { echo "SKIP: /dev/fuse is not usable"; exit 77; }
@@ -56,6 +56,13 @@ done
 grep -q " $work/mount " /proc/mounts || { echo "SKIP: FUSE did not mount: $(cat "$work/fuse.log")"; exit 77; }
 openbox >/dev/null 2>&1 &
 wm=$!
+# A window mapped while the window manager is still starting can stay
+# unmapped for good: the program starts once openbox has taken the screen.
+for _ in $(seq 1 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
 
 now() {
     date +%s.%N
@@ -65,8 +72,8 @@ elapsed() {
 }
 
 # What a start that showed no window left behind: whether the program runs
-# and where each of its threads waits, and the windows of that name that the
-# display has, shown or not.
+# and where each of its threads waits, whether the window manager runs, and
+# the windows of that name that the display has, shown or not.
 why_no_window() {
     if running; then
         echo "the program runs; its threads wait in:"
@@ -79,13 +86,12 @@ why_no_window() {
         wait "$app"
         echo "the program ended with status $?"
     fi
+    kill -0 "$wm" 2>/dev/null && echo "openbox runs" || echo "openbox has ended"
     for id in $(xdotool search --name Tallivor 2>/dev/null); do
         xwininfo -id "$id" | grep -E 'xwininfo|Map State'
     done
 }
-# Starts the program and prints its window. The wait is generous, and yet
-# twice in full runs of the suite no window came within it: what such a
-# start leaves behind is printed, to tell why.
+# Starts the program and prints its window.
 start() {
     "$program" >"$work/program.log" 2>&1 &
     app=$!
