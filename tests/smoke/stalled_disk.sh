@@ -58,11 +58,14 @@ openbox >/dev/null 2>&1 &
 wm=$!
 # A window mapped while the window manager is still starting can stay
 # unmapped for good: the program starts once openbox has taken the screen.
+wm_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
 for _ in $(seq 1 200); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    wm_ready && break
     sleep 0.05
 done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
+wm_ready || fail "openbox did not start"
 
 now() {
     date +%s.%N
@@ -85,6 +88,7 @@ why_no_window() {
     else
         wait "$app"
         echo "the program ended with status $?"
+        app=""
     fi
     kill -0 "$wm" 2>/dev/null && echo "openbox runs" || echo "openbox has ended"
     for id in $(xdotool search --name Tallivor 2>/dev/null); do
